@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+#include "support/short_string.h"
+
+namespace brimvel {
+
+// One area block's settings, as they stand when an entry line is reached.
+struct AreaRecord {
+  ShortString name;
+  std::int32_t sizeLimit = 0;   // bytes per run, 0 = no limit
+  std::int32_t countLimit = 0;  // files per run, 0 = no limit
+  std::int32_t number = 0;      // 1-based ordinal among the blocks of the pass
+  bool enabled = false;
+};
+
+// What the block has hatched so far in this run; shared by all its entries.
+// Bytes are 64-bit so files of 2 GiB and more count with their real size.
+struct BlockTotals {
+  std::int32_t hatchedCount = 0;
+  std::int64_t hatchedBytes = 0;
+};
+
+}  // namespace brimvel

@@ -1,0 +1,140 @@
+#include "hatch/template_expansion.h"
+
+#include "support/string_utils.h"
+
+namespace brimvel {
+
+namespace {
+
+constexpr std::size_t kCap = ShortString::kCapacity;
+constexpr char kTemplate = 0;
+constexpr char kInserted = 1;
+
+void Cut(TemplateText& t) {
+  if (t.text.size() > kCap) {
+    t.text.resize(kCap);
+    t.inserted.resize(kCap);
+  }
+}
+
+// First position where the name stands wholly in template text, compared
+// without regard to case.
+std::size_t FindInTemplate(const TemplateText& t, std::string_view name) {
+  if (name.empty() || t.text.size() < name.size()) return std::string::npos;
+  for (std::size_t at = 0; at + name.size() <= t.text.size(); ++at) {
+    std::size_t i = 0;
+    while (i < name.size() && t.inserted[at + i] == kTemplate &&
+           UpperChar(t.text[at + i]) == UpperChar(name[i]))
+      ++i;
+    if (i == name.size()) return at;
+  }
+  return std::string::npos;
+}
+
+std::string_view BeforeComma(std::string_view text) { return text.substr(0, text.find(',')); }
+
+}  // namespace
+
+TemplateText TemplateText::FromTemplate(std::string_view text) {
+  TemplateText t;
+  t.text = std::string(text.substr(0, text.size() < kCap ? text.size() : kCap));
+  t.inserted.assign(t.text.size(), kTemplate);
+  return t;
+}
+
+std::int32_t NumberOrZero(std::string_view text) {
+  int errorPos = 0;
+  std::int32_t number = TextToNumber(text, errorPos);
+  return errorPos == 0 ? number : 0;
+}
+
+void FormatField(TemplateText& t, std::size_t p, std::string_view value) {
+  std::string head = t.text.substr(0, p);
+  std::string headFlags = t.inserted.substr(0, p);
+  std::string rest = t.text.substr(p + 1);
+  std::string restFlags = t.inserted.substr(p + 1);
+  std::string params, tail, tailFlags;
+  std::size_t close = rest.find(')');
+  if (close != std::string::npos) {
+    params = rest.substr(0, close);
+    tail = rest.substr(close + 1);
+    tailFlags = restFlags.substr(close + 1);
+  } else {
+    // An unclosed format is read as the format and also kept behind the value.
+    params = rest;
+    tail = rest;
+    tailFlags = restFlags;
+  }
+  std::int32_t width;
+  ShortString mode;
+  std::size_t comma = params.find(',');
+  if (comma != std::string::npos) {
+    width = NumberOrZero(FirstWord(BeforeComma(params)));
+    mode = FirstWord(std::string_view(params).substr(comma + 1));
+  } else {
+    width = NumberOrZero(params);
+    mode = ShortString(params);
+  }
+  // Widths beyond what a text can hold are taken as the nearest that fits.
+  if (width < 0) width = 0;
+  if (width > static_cast<std::int32_t>(kCap)) width = static_cast<std::int32_t>(kCap);
+  std::size_t w = static_cast<std::size_t>(width);
+
+  std::string field(value.substr(0, value.size() < kCap ? value.size() : kCap));
+  bool cut = mode.view().find('*') != std::string_view::npos;
+  if (cut && w >= 1 && field.size() > w) field.resize(w - 1);
+  char align = mode.empty() ? 'R' : UpperChar(mode[0]);
+  bool behindNext = true;  // centred: the first blank goes behind
+  while (field.size() < w) {
+    if (align == 'L' || (align == 'C' && behindNext)) {
+      field.push_back(' ');
+    } else {
+      field.insert(field.begin(), ' ');
+    }
+    behindNext = !behindNext;
+  }
+
+  t.text = head + field + tail;
+  t.inserted = headFlags + std::string(field.size(), kInserted) + tailFlags;
+  Cut(t);
+}
+
+TemplateText ReplaceMacro(const TemplateText& text, std::string_view replacement,
+                          std::string_view name) {
+  TemplateText t = text;
+  if (name.empty()) return t;
+  for (;;) {
+    std::size_t at = FindInTemplate(t, name);
+    if (at == std::string::npos) return t;
+    t.text.erase(at, name.size());
+    t.inserted.erase(at, name.size());
+    if (at < t.text.size() && t.text[at] == '(' && t.inserted[at] == kTemplate) {
+      FormatField(t, at, replacement);
+    } else {
+      t.text.insert(at, replacement);
+      t.inserted.insert(at, std::string(replacement.size(), kInserted));
+      Cut(t);
+    }
+  }
+}
+
+ShortString ReplaceMacro(std::string_view text, std::string_view replacement,
+                         std::string_view name) {
+  return ReplaceMacro(TemplateText::FromTemplate(text), replacement, name).str();
+}
+
+TemplateText ExpandTemplate(const TemplateText& text, std::string_view value,
+                            std::string_view macro) {
+  TemplateText t = ReplaceMacro(text, " ", "@Space");
+  t = ReplaceMacro(t, "\n\r", "\\n");
+  t = ReplaceMacro(t, "\r", "\\k");
+  if (!macro.empty()) t = ReplaceMacro(t, value, macro);
+  return t;
+}
+
+ShortString ExpandTemplate(std::string_view templateText, std::string_view value,
+                           std::string_view macro) {
+  return ExpandTemplate(TemplateText::FromTemplate(templateText), value, macro).str();
+}
+
+}  // namespace brimvel

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "support/short_string.h"
+
+namespace brimvel {
+
+// A text being expanded. Every byte remembers whether it came from the
+// template (and may still be expanded) or was put in for a macro or escape
+// (and is never examined again), so a path or description can neither grow
+// line breaks nor smuggle in further macros.
+struct TemplateText {
+  std::string text;
+  std::string inserted;  // one flag byte per text byte: 1 = put in, never expanded
+
+  static TemplateText FromTemplate(std::string_view text);
+  ShortString str() const { return ShortString(text); }
+};
+
+// Replaces the escapes "@Space", "\n", "\k", then the macro (when the name
+// is not empty) with the value; each may carry a field format in parentheses.
+TemplateText ExpandTemplate(const TemplateText& text, std::string_view value,
+                            std::string_view macro);
+ShortString ExpandTemplate(std::string_view templateText, std::string_view value,
+                           std::string_view macro);
+
+// Replaces every occurrence of the name found in template text.
+TemplateText ReplaceMacro(const TemplateText& text, std::string_view replacement,
+                          std::string_view name);
+ShortString ReplaceMacro(std::string_view text, std::string_view replacement,
+                         std::string_view name);
+
+// Puts the value, laid out by the parenthesised format that starts at the
+// 0-based position p, in place of that format.
+void FormatField(TemplateText& text, std::size_t p, std::string_view value);
+
+// TextToNumber's value when it reads without error; 0 otherwise.
+std::int32_t NumberOrZero(std::string_view text);
+
+}  // namespace brimvel

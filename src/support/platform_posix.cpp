@@ -1,0 +1,313 @@
+// POSIX realisation of the thin OS interface.
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "support/command_line.h"
+#include "support/platform.h"
+#include "support/search.h"
+#include "support/string_utils.h"
+
+extern char** environ;
+
+namespace brimvel::platform {
+
+namespace {
+
+int MapErrno(int error) {
+  switch (error) {
+    case 0:
+      return 0;
+    case ENOENT:
+      return kFileNotFound;
+    case ENOTDIR:
+      return kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return kAccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return kDiskFull;
+    case EWOULDBLOCK:
+      return kSharingViolation;
+    default:
+      return error;
+  }
+}
+
+int LastError() { return MapErrno(errno); }
+
+std::string DirectoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::uint32_t PackLocalTime(time_t when) {
+  struct tm local;
+  if (localtime_r(&when, &local) == nullptr) return 0;
+  int year = local.tm_year + 1900 - 1980;
+  if (year < 0) year = 0;
+  if (year > 127) year = 127;
+  return static_cast<std::uint32_t>(local.tm_sec / 2) |
+         (static_cast<std::uint32_t>(local.tm_min) << 5) |
+         (static_cast<std::uint32_t>(local.tm_hour) << 11) |
+         (static_cast<std::uint32_t>(local.tm_mday) << 16) |
+         (static_cast<std::uint32_t>(local.tm_mon + 1) << 21) |
+         (static_cast<std::uint32_t>(year) << 25);
+}
+
+// Takes the lock of an already opened lock-file and makes sure the name still
+// names the locked file: a run that just renamed it away must not hand us
+// the file it turned into.
+int LockStillNamed(int fd, const std::string& name) {
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return LastError();
+  struct stat held, named;
+  if (fstat(fd, &held) != 0) return LastError();
+  if (stat(name.c_str(), &named) != 0) return kSharingViolation;
+  if (held.st_dev != named.st_dev || held.st_ino != named.st_ino) return kSharingViolation;
+  return 0;
+}
+
+}  // namespace
+
+int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
+  int flags = O_CLOEXEC;
+  switch (kind) {
+    case OpenKind::kReadExisting:
+      flags |= O_RDONLY;
+      break;
+    case OpenKind::kCreateAlways:
+      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      break;
+    case OpenKind::kReadWriteExisting:
+      flags |= O_RDWR;
+      break;
+    case OpenKind::kCreateLocked:
+      flags |= O_RDWR | O_CREAT;
+      break;
+  }
+  int fd;
+  do {
+    fd = open(name.c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return LastError();
+  struct stat info;
+  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    close(fd);
+    return kAccessDenied;
+  }
+  if (kind == OpenKind::kCreateLocked) {
+    int code = LockStillNamed(fd, name);
+    if (code == 0 && ftruncate(fd, 0) != 0) code = LastError();
+    if (code != 0) {
+      close(fd);
+      return code;
+    }
+  }
+  handle = fd;
+  return 0;
+}
+
+int ReadFile(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
+  ssize_t n;
+  do {
+    n = read(static_cast<int>(handle), buffer, size);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) {
+    got = 0;
+    return LastError();
+  }
+  got = static_cast<std::size_t>(n);
+  return 0;
+}
+
+int WriteFile(Handle handle, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = write(static_cast<int>(handle), data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return LastError();
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+int SeekFile(Handle handle, std::int64_t position) {
+  return lseek(static_cast<int>(handle), static_cast<off_t>(position), SEEK_SET) < 0 ? LastError()
+                                                                                     : 0;
+}
+
+int FileSize(Handle handle, std::int64_t& size) {
+  struct stat info;
+  if (fstat(static_cast<int>(handle), &info) != 0) return LastError();
+  size = info.st_size;
+  return 0;
+}
+
+int TruncateFile(Handle handle) {
+  off_t at = lseek(static_cast<int>(handle), 0, SEEK_CUR);
+  if (at < 0) return LastError();
+  return ftruncate(static_cast<int>(handle), at) != 0 ? LastError() : 0;
+}
+
+int SyncFile(Handle handle) { return fsync(static_cast<int>(handle)) != 0 ? LastError() : 0; }
+
+int CloseFile(Handle handle) { return close(static_cast<int>(handle)) != 0 ? LastError() : 0; }
+
+int DeleteFile(const std::string& name) {
+  struct stat info;
+  if (lstat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kAccessDenied;
+  return unlink(name.c_str()) != 0 ? LastError() : 0;
+}
+
+int ReplaceFile(const std::string& from, const std::string& to) {
+  if (rename(from.c_str(), to.c_str()) != 0) return LastError();
+  // The rename is durable only once the directory itself reaches the disk.
+  int dir = open(DirectoryOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return 0;
+}
+
+int CopyPermissions(const std::string& from, const std::string& to) {
+  struct stat info;
+  if (stat(from.c_str(), &info) != 0) return LastError();
+  return chmod(to.c_str(), info.st_mode & 07777) != 0 ? LastError() : 0;
+}
+
+int CheckWritable(const std::string& name) {
+  struct stat info;
+  if (stat(name.c_str(), &info) != 0) return LastError();
+  // Root may write anything, but a file without write bits is meant read-only.
+  if ((info.st_mode & 0222) == 0 || access(name.c_str(), W_OK) != 0) return kAccessDenied;
+  return 0;
+}
+
+const char* DirectorySeparators() { return "/"; }
+bool NamesIgnoreCase() { return false; }
+
+Handle StandardInput() { return 0; }
+Handle StandardOutput() { return 1; }
+Handle StandardError() { return 2; }
+
+int FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
+  entries.clear();
+  std::size_t slash = pattern.rfind('/');
+  std::string prefix = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
+  std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  std::string directory = prefix.empty() ? std::string(".") : prefix;
+
+  DIR* dir = opendir(directory.c_str());
+  if (dir == nullptr) {
+    int code = LastError();
+    return code == kFileNotFound ? kPathNotFound : code;
+  }
+  while (struct dirent* item = readdir(dir)) {
+    std::string name = item->d_name;
+    if (!MaskMatches(namePattern, name)) continue;
+    struct stat info;
+    std::string path = prefix + name;
+    if (stat(path.c_str(), &info) != 0) continue;  // broken link
+    FoundEntry entry;
+    entry.name = name;
+    entry.attributes = 0;
+    if (S_ISDIR(info.st_mode)) {
+      entry.attributes |= kAttrDirectory;
+    } else if (S_ISREG(info.st_mode)) {
+      entry.attributes |= kAttrArchive;
+      if (CheckWritable(path) != 0) entry.attributes |= kAttrReadOnly;
+    } else {
+      continue;  // FIFOs, sockets and devices are never handed over
+    }
+    if (!name.empty() && name[0] == '.' && name != "." && name != "..")
+      entry.attributes |= kAttrHidden;
+    entry.time = PackLocalTime(info.st_mtime);
+    entry.size = static_cast<std::uint64_t>(info.st_size);
+    entries.push_back(std::move(entry));
+  }
+  closedir(dir);
+  if (entries.empty()) return kFileNotFound;
+  std::sort(entries.begin(), entries.end(), [](const FoundEntry& a, const FoundEntry& b) {
+    ShortString ua = UpperText(a.name), ub = UpperText(b.name);
+    if (ua.view() != ub.view()) return ua.view() < ub.view();
+    if (a.name.size() > 255 || b.name.size() > 255) {
+      std::string fa = a.name, fb = b.name;
+      for (auto& c : fa) c = UpperChar(c);
+      for (auto& c : fb) c = UpperChar(c);
+      if (fa != fb) return fa < fb;
+    }
+    return a.name < b.name;
+  });
+  return 0;
+}
+
+int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode) {
+  exitCode = 0;
+  std::vector<std::string> words = SplitCommandLine(parameters);
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  if (program.empty()) return kFileNotFound;
+  pid_t pid;
+  int error = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+  if (error != 0) return error == ENOEXEC ? 11 : MapErrno(error);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return LastError();
+  }
+  if (WIFEXITED(status)) {
+    exitCode = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    exitCode = 128 + WTERMSIG(status);
+  } else {
+    exitCode = 1;
+  }
+  return 0;
+}
+
+LocalTime Now() {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  struct tm local;
+  localtime_r(&now.tv_sec, &local);
+  return LocalTime{local.tm_year + 1900, local.tm_mon + 1,
+                   local.tm_mday,        local.tm_wday,
+                   local.tm_hour,        local.tm_min,
+                   local.tm_sec,         static_cast<int>(now.tv_nsec / 1000000)};
+}
+
+std::vector<std::string> CommandLineParameters(int argc, char** argv) {
+  std::vector<std::string> parameters;
+  for (int i = 1; i < argc; ++i) parameters.emplace_back(argv[i]);
+  return parameters;
+}
+
+// Terminal titles arrive with the terminal support; until then these are
+// deliberately silent.
+void SaveConsoleTitle() {}
+void ShowConsoleTitle(const std::string&) {}
+void RestoreConsoleTitle() {}
+
+void ExitProcess(int code) { std::exit(code); }
+
+}  // namespace brimvel::platform

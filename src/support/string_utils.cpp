@@ -1,0 +1,181 @@
+#include "support/string_utils.h"
+
+#include <string>
+
+namespace brimvel {
+
+namespace {
+
+constexpr char kBlank = ' ';
+
+std::string_view DropLeadingBlanks(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == kBlank) ++i;
+  return text.substr(i);
+}
+
+}  // namespace
+
+ShortString SubText(const ShortString& text, int index, int count) {
+  if (index < 1) index = 1;
+  if (count < 0) count = 0;
+  std::size_t start = static_cast<std::size_t>(index - 1);
+  if (start >= text.size()) return ShortString();
+  return ShortString(text.view().substr(start, static_cast<std::size_t>(count)));
+}
+
+ShortString RemoveText(const ShortString& text, int index, int count) {
+  if (index <= 0 || count <= 0 || static_cast<std::size_t>(index) > text.size()) return text;
+  std::string s = text.str();
+  s.erase(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
+  return ShortString(s);
+}
+
+ShortString InsertText(const ShortString& source, const ShortString& text, int index) {
+  if (index < 1) index = 1;
+  std::string s = text.str();
+  std::size_t at = static_cast<std::size_t>(index - 1);
+  if (at > s.size()) at = s.size();
+  s.insert(at, source.view());
+  return ShortString(s);
+}
+
+int FindText(std::string_view part, std::string_view text) {
+  if (part.empty()) return 0;
+  std::size_t at = text.find(part);
+  return at == std::string_view::npos ? 0 : static_cast<int>(at + 1);
+}
+
+char UpperChar(char c) {
+  unsigned char b = static_cast<unsigned char>(c);
+  if (b >= 0x61 && b <= 0x7A) return static_cast<char>(b - 0x20);
+  if (b >= 0xA0 && b <= 0xAF) return static_cast<char>(b - 0x20);  // Cyrillic a..pe
+  if (b >= 0xE0 && b <= 0xEF) return static_cast<char>(b - 0x50);  // Cyrillic er..ya
+  return c;
+}
+
+ShortString UpperText(std::string_view text) {
+  char buffer[ShortString::kCapacity];
+  std::size_t n = text.size() < ShortString::kCapacity ? text.size() : ShortString::kCapacity;
+  for (std::size_t i = 0; i < n; ++i) buffer[i] = UpperChar(text[i]);
+  return ShortString(std::string_view(buffer, n));
+}
+
+ShortString TrimLeadingBlanks(std::string_view text) { return DropLeadingBlanks(text); }
+
+ShortString FirstWord(std::string_view text) {
+  text = DropLeadingBlanks(text);
+  std::size_t blank = text.find(kBlank);
+  return blank == std::string_view::npos ? text : text.substr(0, blank);
+}
+
+ShortString AfterFirstWord(std::string_view text) {
+  text = DropLeadingBlanks(text);
+  std::size_t blank = text.find(kBlank);
+  // A one-word text yields the word itself: the configuration language relies on it.
+  if (blank != std::string_view::npos) text = text.substr(blank + 1);
+  return DropLeadingBlanks(text);
+}
+
+ShortString ArgumentText(std::string_view text) {
+  std::size_t quote = text.find('"');
+  if (quote != std::string_view::npos) {
+    text = text.substr(quote + 1);
+  } else {
+    std::size_t blank = text.find(kBlank);
+    if (blank != std::string_view::npos) text = text.substr(blank + 1);
+    text = DropLeadingBlanks(text);
+  }
+  std::size_t close = text.find('"');
+  return close == std::string_view::npos ? text : text.substr(0, close);
+}
+
+void GetOptionValue(std::string_view name, ShortString& value, std::string_view text) {
+  ShortString upperName = UpperText(name);
+  if (upperName.empty() || UpperText(text).view().find(upperName.view()) == std::string_view::npos)
+    return;
+  for (;;) {
+    if (UpperText(FirstWord(text)) == upperName) {
+      std::size_t at = UpperText(text).view().find(upperName.view());
+      std::string_view rest = DropLeadingBlanks(text.substr(at + upperName.size()));
+      if (!rest.empty() && rest.front() == '"') {
+        value = ArgumentText(rest);
+      } else {
+        value = FirstWord(rest);
+      }
+      return;
+    }
+    std::size_t blank = text.find(kBlank);
+    if (blank == std::string_view::npos) return;
+    text = text.substr(blank + 1);
+    if (text.find(kBlank) == std::string_view::npos) return;
+  }
+}
+
+bool OptionPresent(std::string_view name, std::string_view text) {
+  ShortString upperName = UpperText(name);
+  return !upperName.empty() &&
+         UpperText(text).view().find(upperName.view()) != std::string_view::npos;
+}
+
+bool OptionPresent(std::string_view name, bool& flag, std::string_view text) {
+  if (!OptionPresent(name, text)) return false;
+  flag = true;
+  return true;
+}
+
+ShortString NumberText(std::int64_t number) { return ShortString(std::to_string(number)); }
+
+ShortString PadZeros(const ShortString& text, std::size_t width) {
+  if (width > ShortString::kCapacity) width = ShortString::kCapacity;
+  if (text.size() >= width) return text;
+  return ShortString(std::string(width - text.size(), '0') + text.str());
+}
+
+std::int32_t TextToNumber(std::string_view text, int& errorPos) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == kBlank) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  bool hex = false;
+  if (i < text.size() && text[i] == '$') {
+    hex = true;
+    ++i;
+  }
+  std::uint64_t magnitude = 0;
+  std::size_t digits = 0;
+  for (; i < text.size(); ++i, ++digits) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (hex && c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else if (hex && c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else {
+      errorPos = static_cast<int>(i + 1);
+      return 0;
+    }
+    magnitude = magnitude * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+    if (magnitude > (hex ? 0xFFFFFFFFull : 2147483647ull)) {
+      errorPos = static_cast<int>(i + 1);
+      return 0;
+    }
+  }
+  if (digits == 0) {
+    errorPos = static_cast<int>(i + 1);
+    return 0;
+  }
+  errorPos = 0;
+  // Hexadecimal values above $7FFFFFFF wrap into the negative range, as a
+  // 32-bit register would hold them.
+  std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
+  if (negative) bits = 0u - bits;
+  return static_cast<std::int32_t>(bits);
+}
+
+}  // namespace brimvel
