@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "hatch/skip_list.h"
 #include "support/run_log.h"
 #include "support/short_string.h"
 #include "support/text_file.h"
@@ -24,6 +25,7 @@ struct RunContext {
   ShortString postProg;
   ShortString appendDesc;
   std::int32_t areaCounter = 0;
+  SkipList skipList;
 };
 
 }  // namespace brimvel

@@ -1,0 +1,67 @@
+#include "config/config_pass.h"
+
+#include <string>
+
+#include "config/area_block.h"
+#include "hatch/file_entry.h"
+#include "support/io_error.h"
+#include "support/platform.h"
+#include "support/run_end.h"
+#include "support/string_utils.h"
+
+namespace brimvel {
+
+ShortString TempNameFor(const ShortString& configName) {
+  return DirectoryPart(configName) + kTempName;
+}
+
+PassResult ConfigPass(RunContext& run) {
+  BindFile(run.tempFile, TempNameFor(run.configName).view());
+  OpenNewLocked(run.tempFile);
+  std::int32_t code = TakeIoError();
+  if (code == platform::kSharingViolation) return PassResult::kLocked;
+  if (code != 0) {
+    LogError(run.log, "Temporary file brimvel.tmp couldn't be created..");
+  } else {
+    // Another run may have replaced the configuration while we waited for
+    // the lock: read the one that stands now.
+    OpenRead(run.configFile);
+    StrictCheck();
+  }
+  LogStatus(run.log, "Loading configuration file " + run.configName + "..");
+
+  ShortString line;
+  std::string whole;
+  for (;;) {
+    bool atEnd = AtEnd(run.configFile);
+    StrictCheck();
+    if (atEnd) break;
+    ReadLine(run.configFile, line, &whole);
+    StrictCheck();
+    // Written back whole: only parsing is limited to the first 255 characters.
+    WriteLine(run.tempFile, whole);
+    StrictCheck();
+    ShortString keyword = UpperText(FirstWord(line));
+    if (keyword == "POSTPROG") run.postProg = AfterFirstWord(line);
+    if (keyword == "APPENDDESC") run.appendDesc = AfterFirstWord(line);
+    if (keyword == "AREA") ProcessAreaBlock(run, AfterFirstWord(line));
+  }
+
+  // The new configuration reaches the disk before it takes the old one's
+  // place, and the move is one step: there is never a moment without a
+  // complete configuration.
+  SyncText(run.tempFile);
+  StrictCheck();
+  CloseText(run.configFile);
+  StrictCheck();
+  code = platform::CheckWritable(run.configName.str());
+  if (code != 0) RuntimeErrorReport(code);
+  platform::CopyPermissions(run.configName.str(), run.tempFile.name);
+  ReplaceTo(run.tempFile, run.configName.view());
+  StrictCheck();
+  CloseText(run.tempFile);
+  StrictCheck();
+  return PassResult::kDone;
+}
+
+}  // namespace brimvel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "config/area_record.h"
+#include "hatch/entry_options.h"
+#include "run/run_context.h"
+
+namespace brimvel {
+
+// Works one FILE line's entry text; true when at least one file was hatched.
+bool HatchFileEntry(RunContext& run, std::string_view entryText, BlockTotals& totals,
+                    const AreaRecord& area, EntryOptions& options);
+
+// Whether one more file of this size fits the block's limits; an admitted
+// file is counted at once.
+bool WithinLimits(const AreaRecord& area, std::int64_t size, BlockTotals& totals,
+                  const EntryOptions& options);
+
+// The path up to and including its last directory separator.
+ShortString DirectoryPart(std::string_view path);
+
+// The "Hatching" progress message, with the count and size parts the limits ask for.
+ShortString HatchingMessage(std::string_view name, const AreaRecord& area,
+                            const BlockTotals& totals);
+
+// A found name is hatched only when it can stand in a configuration line and
+// on a command line unchanged: no control bytes, no double quote, and a full
+// path that fits a text. Otherwise the reason is logged and false returned.
+bool SafeToHatch(RunContext& run, std::string_view directory, std::string_view name);
+
+}  // namespace brimvel
