@@ -16,9 +16,9 @@ void ApplyLimitLine(std::string_view line, std::int32_t& limit, std::string_view
   ShortString trimmed = TrimLeadingBlanks(line);
   std::size_t blank = trimmed.view().find(' ');
   // A keyword alone, without a blank after it, is not a limit line.
-  ShortString word = blank == std::string_view::npos ? ShortString()
-                                                     : ShortString(trimmed.view().substr(0, blank));
-  if (UpperText(word) != UpperText(keyword)) return;
+  std::string_view word =
+      blank == std::string_view::npos ? std::string_view() : trimmed.view().substr(0, blank);
+  if (!SameUpper(word, UpperText(keyword))) return;
   int errorPos = 0;
   limit = TextToNumber(ArgumentText(trimmed), errorPos);
 }
@@ -46,22 +46,23 @@ void ProcessAreaBlock(RunContext& run, std::string_view areaText) {
     if (atEnd) return;
     ReadLine(run.configFile, line, &whole);
     StrictCheck();
-    if (UpperText(line) == "END") {
+    if (SameUpper(line, "END")) {
       WriteLine(run.tempFile, whole);
       StrictCheck();
       return;
     }
-    ShortString keyword = UpperText(FirstWord(line));
-    if (keyword == "SIZE" || keyword == "COUNT" || keyword == "WHEN" || keyword == "SKIP") {
+    std::string_view keyword = FirstWordView(line);
+    if (SameUpper(keyword, "SIZE") || SameUpper(keyword, "COUNT")) {
       ApplyLimitLine(line, area.sizeLimit, "SIZE");
       ApplyLimitLine(line, area.countLimit, "COUNT");
+    } else if (SameUpper(keyword, "WHEN")) {
       ApplyWhenLine(line, area.enabled, "WHEN");
     }
     bool keep = true;
-    if (area.enabled && keyword == "DIRECTORY") {
+    if (area.enabled && SameUpper(keyword, "DIRECTORY")) {
       bool nothingHatched = ScanDirectory(run, AfterFirstWord(line), totals, area, options);
       keep = !nothingHatched || options.stay;
-    } else if (area.enabled && keyword == "FILE") {
+    } else if (area.enabled && SameUpper(keyword, "FILE")) {
       bool hatched = HatchFileEntry(run, AfterFirstWord(line), totals, area, options);
       keep = !hatched || options.stay;
     }

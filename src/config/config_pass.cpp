@@ -41,10 +41,10 @@ PassResult ConfigPass(RunContext& run) {
     // Written back whole: only parsing is limited to the first 255 characters.
     WriteLine(run.tempFile, whole);
     StrictCheck();
-    ShortString keyword = UpperText(FirstWord(line));
-    if (keyword == "POSTPROG") run.postProg = AfterFirstWord(line);
-    if (keyword == "APPENDDESC") run.appendDesc = AfterFirstWord(line);
-    if (keyword == "AREA") ProcessAreaBlock(run, AfterFirstWord(line));
+    std::string_view keyword = FirstWordView(line);
+    if (SameUpper(keyword, "POSTPROG")) run.postProg = AfterFirstWord(line);
+    if (SameUpper(keyword, "APPENDDESC")) run.appendDesc = AfterFirstWord(line);
+    if (SameUpper(keyword, "AREA")) ProcessAreaBlock(run, AfterFirstWord(line));
   }
 
   // The new configuration reaches the disk before it takes the old one's

@@ -67,11 +67,11 @@ bool SeekArea(TextFile& reader, std::int32_t n) {
   while (tally < n && !AtEnd(reader)) {
     ReadLine(reader, line);
     if (!inBlock) {
-      if (UpperText(FirstWord(line)) == "AREA") {
+      if (SameUpper(FirstWordView(line), "AREA")) {
         ++tally;
         inBlock = true;
       }
-    } else if (UpperText(line) == "END") {
+    } else if (SameUpper(line, "END")) {
       inBlock = false;
     }
   }

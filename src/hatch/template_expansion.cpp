@@ -54,7 +54,11 @@ void FormatField(TemplateText& t, std::size_t p, std::string_view value) {
   std::string rest = t.text.substr(p + 1);
   std::string restFlags = t.inserted.substr(p + 1);
   std::string params, tail, tailFlags;
-  std::size_t close = rest.find(')');
+  // Only a ")" of the template closes the format: one inside a value put in
+  // earlier is part of that value.
+  std::size_t close = 0;
+  while (close < rest.size() && !(rest[close] == ')' && restFlags[close] == kTemplate)) ++close;
+  if (close == rest.size()) close = std::string::npos;
   if (close != std::string::npos) {
     params = rest.substr(0, close);
     tail = rest.substr(close + 1);

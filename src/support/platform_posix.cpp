@@ -57,6 +57,16 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// ENOENT stands both for a missing file and for a missing directory on its
+// path; callers tell the two apart (2 and 3), so look at the directory part.
+int NameError(const std::string& path, int error) {
+  int code = MapErrno(error);
+  if (code != kFileNotFound) return code;
+  struct stat info;
+  if (stat(DirectoryOf(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kPathNotFound;
+  return kFileNotFound;
+}
+
 std::uint32_t PackLocalTime(time_t when) {
   struct tm local;
   if (localtime_r(&when, &local) == nullptr) return 0;
@@ -105,7 +115,7 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
   do {
     fd = open(name.c_str(), flags, 0666);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return LastError();
+  if (fd < 0) return NameError(name, errno);
   struct stat info;
   if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
     close(fd);
@@ -174,11 +184,16 @@ int CloseFile(Handle handle) { return close(static_cast<int>(handle)) != 0 ? Las
 int DeleteFile(const std::string& name) {
   struct stat info;
   if (lstat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kAccessDenied;
-  return unlink(name.c_str()) != 0 ? LastError() : 0;
+  return unlink(name.c_str()) != 0 ? NameError(name, errno) : 0;
 }
 
 int ReplaceFile(const std::string& from, const std::string& to) {
-  if (rename(from.c_str(), to.c_str()) != 0) return LastError();
+  if (rename(from.c_str(), to.c_str()) != 0) {
+    int error = errno;
+    struct stat info;
+    // A missing source is reported first, as a missing file or path.
+    return NameError(stat(from.c_str(), &info) != 0 ? from : to, error);
+  }
   // The rename is durable only once the directory itself reaches the disk.
   int dir = open(DirectoryOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
@@ -270,7 +285,7 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
   if (program.empty()) return kFileNotFound;
   pid_t pid;
   int error = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-  if (error != 0) return error == ENOEXEC ? 11 : MapErrno(error);
+  if (error != 0) return error == ENOEXEC ? 11 : NameError(program, error);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return LastError();

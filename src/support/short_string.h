@@ -16,6 +16,12 @@ class ShortString {
   static constexpr std::size_t kCapacity = 255;
 
   ShortString() = default;
+  // Only the used bytes are copied: texts are copied on every line.
+  ShortString(const ShortString& other) { Assign(other.view()); }
+  ShortString& operator=(const ShortString& other) {
+    if (this != &other) Assign(other.view());
+    return *this;
+  }
   ShortString(std::string_view text) { Assign(text); }  // NOLINT: implicit by design
   ShortString(const char* text) : ShortString(std::string_view(text)) {}
   ShortString(const std::string& text) : ShortString(std::string_view(text)) {}
@@ -71,11 +77,11 @@ class ShortString {
  private:
   void Assign(std::string_view text) {
     length_ = static_cast<std::uint8_t>(text.size() < kCapacity ? text.size() : kCapacity);
-    std::memcpy(bytes_, text.data(), length_);
+    std::memmove(bytes_, text.data(), length_);
   }
 
   std::uint8_t length_ = 0;
-  char bytes_[kCapacity] = {};
+  char bytes_[kCapacity];  // only the first length_ bytes are meaningful
 };
 
 }  // namespace brimvel

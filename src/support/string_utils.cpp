@@ -63,10 +63,19 @@ ShortString UpperText(std::string_view text) {
 
 ShortString TrimLeadingBlanks(std::string_view text) { return DropLeadingBlanks(text); }
 
-ShortString FirstWord(std::string_view text) {
+std::string_view FirstWordView(std::string_view text) {
   text = DropLeadingBlanks(text);
   std::size_t blank = text.find(kBlank);
   return blank == std::string_view::npos ? text : text.substr(0, blank);
+}
+
+ShortString FirstWord(std::string_view text) { return FirstWordView(text); }
+
+bool SameUpper(std::string_view text, std::string_view upperKeyword) {
+  if (text.size() != upperKeyword.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (UpperChar(text[i]) != upperKeyword[i]) return false;
+  return true;
 }
 
 ShortString AfterFirstWord(std::string_view text) {

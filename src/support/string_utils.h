@@ -18,6 +18,10 @@ int FindText(std::string_view part, std::string_view text);
 ShortString UpperText(std::string_view text);
 char UpperChar(char c);
 ShortString FirstWord(std::string_view text);
+// The first word as a view into the text, for comparisons that need no copy.
+std::string_view FirstWordView(std::string_view text);
+// Whether the text, upper-cased, equals an already upper-case keyword.
+bool SameUpper(std::string_view text, std::string_view upperKeyword);
 ShortString AfterFirstWord(std::string_view text);
 ShortString TrimLeadingBlanks(std::string_view text);
 ShortString ArgumentText(std::string_view text);

@@ -1,5 +1,6 @@
 #include "support/text_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/io_error.h"
@@ -139,13 +140,28 @@ void ReadLine(TextFile& file, ShortString& line, std::string* whole) {
   std::size_t keptCount = 0;
   std::size_t units = 0;
   // Phase 1: up to the capacity, stopping before a LF or Ctrl-Z.
-  while (units < kLineCapacity && FillInput(file)) {
-    char c = file.input[file.inputPos];
-    if (c == '\n' || c == kCtrlZ) break;
-    ++file.inputPos;
-    ++units;
-    if (c == '\r') continue;
-    kept[keptCount++] = c;
+  bool stopped = false;
+  while (!stopped && units < kLineCapacity && FillInput(file)) {
+    // Work through the buffered bytes without a call per byte.
+    const char* data = file.input.data();
+    std::size_t pos = file.inputPos;
+    const std::size_t size = file.input.size();
+    std::size_t span = std::min(size - pos, kLineCapacity - units);
+    if (const void* lf = std::memchr(data + pos, '\n', span)) {
+      span = static_cast<std::size_t>(static_cast<const char*>(lf) - (data + pos));
+      stopped = true;
+    }
+    if (const void* eof = std::memchr(data + pos, kCtrlZ, span)) {
+      span = static_cast<std::size_t>(static_cast<const char*>(eof) - (data + pos));
+      stopped = true;
+    }
+    // A CR is dropped but still uses up a unit of the capacity.
+    char* out = kept + keptCount;
+    std::memcpy(out, data + pos, span);
+    char* end = std::remove(out, out + span, '\r');
+    keptCount += static_cast<std::size_t>(end - out);
+    units += span;
+    file.inputPos = pos + span;
   }
   line = ShortString(std::string_view(kept, keptCount));
   if (whole != nullptr) whole->assign(kept, keptCount);

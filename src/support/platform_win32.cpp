@@ -1,0 +1,281 @@
+// Win32 realisation of the thin OS interface (kernel32 and user32, ANSI
+// functions). Error numbers are Windows' own, which are the codes the rest of
+// the program speaks.
+//
+// Every name inside the program is in the OEM code page, the one its
+// configuration and log are written in; the ANSI file functions want the
+// ANSI code page. Names are converted at this boundary, in both directions,
+// so that a name read from the configuration, searched, found and opened
+// again always means the same file. Program paths and parameters go to the
+// post program unconverted: it reads them as the OEM text they are.
+#include "support/platform.h"
+
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+// <windows.h> maps these names to their A/W variants; here they are ours.
+#undef DeleteFile
+#undef ReplaceFile
+
+#include <cstdlib>
+#include <cstring>
+
+#include "support/command_line.h"
+
+namespace brimvel::platform {
+
+namespace {
+
+constexpr DWORD kTitleBufferSize = 1024;
+
+// A rename target held open by a short-lived reader (another run that is
+// about to refuse, a virus scanner) refuses the move for a moment only.
+constexpr int kReplaceAttempts = 40;
+constexpr DWORD kReplacePauseMs = 50;
+
+HWND consoleWindow = nullptr;
+char* savedTitle = nullptr;
+
+int LastError() {
+  DWORD code = GetLastError();
+  return code == 0 ? kAccessDenied : static_cast<int>(code);
+}
+
+HANDLE ToHandle(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
+Handle FromHandle(HANDLE handle) { return reinterpret_cast<Handle>(handle); }
+
+std::string AnsiName(const std::string& name) {
+  std::string converted(name.size() + 1, '\0');
+  OemToCharA(name.c_str(), converted.data());
+  converted.resize(std::strlen(converted.c_str()));
+  return converted;
+}
+
+std::string OemName(const char* name) {
+  std::string converted(std::strlen(name) + 1, '\0');
+  CharToOemA(name, converted.data());
+  converted.resize(std::strlen(converted.c_str()));
+  return converted;
+}
+
+std::uint32_t PackLocalTime(const FILETIME& written) {
+  FILETIME local;
+  WORD date = 0, time = 0;
+  if (!FileTimeToLocalFileTime(&written, &local)) return 0;
+  // Outside 1980-2107 there is no packed form: the oldest date stands in.
+  if (!FileTimeToDosDateTime(&local, &date, &time)) return 0;
+  return (static_cast<std::uint32_t>(date) << 16) | time;
+}
+
+}  // namespace
+
+int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
+  DWORD access = GENERIC_READ | GENERIC_WRITE;
+  DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  DWORD creation = OPEN_EXISTING;
+  switch (kind) {
+    case OpenKind::kReadExisting:
+      access = GENERIC_READ;
+      break;
+    case OpenKind::kCreateAlways:
+      creation = CREATE_ALWAYS;
+      break;
+    case OpenKind::kReadWriteExisting:
+      break;
+    case OpenKind::kCreateLocked:
+      // No other open while we hold it, so a second run meets a sharing
+      // violation; deleting is shared so the file can be moved over the
+      // configuration before the handle is closed.
+      share = FILE_SHARE_DELETE;
+      creation = OPEN_ALWAYS;
+      break;
+  }
+  HANDLE file = CreateFileA(AnsiName(name).c_str(), access, share, nullptr, creation,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return LastError();
+  if (kind == OpenKind::kCreateLocked && !SetEndOfFile(file)) {
+    int code = LastError();
+    CloseHandle(file);
+    return code;
+  }
+  handle = FromHandle(file);
+  return 0;
+}
+
+int ReadFile(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
+  got = 0;
+  DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+  DWORD read = 0;
+  if (!::ReadFile(ToHandle(handle), buffer, chunk, &read, nullptr)) {
+    DWORD code = GetLastError();
+    // A pipe whose writer has gone is at its end, not in error.
+    if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;
+    return code == 0 ? kAccessDenied : static_cast<int>(code);
+  }
+  got = read;
+  return 0;
+}
+
+int WriteFile(Handle handle, const char* data, std::size_t size) {
+  while (size > 0) {
+    DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!::WriteFile(ToHandle(handle), data, chunk, &written, nullptr)) return LastError();
+    if (written == 0) return kDiskFull;
+    data += written;
+    size -= written;
+  }
+  return 0;
+}
+
+int SeekFile(Handle handle, std::int64_t position) {
+  LONG high = static_cast<LONG>(position >> 32);
+  SetLastError(NO_ERROR);
+  DWORD low = SetFilePointer(ToHandle(handle), static_cast<LONG>(position & 0xFFFFFFFF), &high,
+                             FILE_BEGIN);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return LastError();
+  return 0;
+}
+
+int FileSize(Handle handle, std::int64_t& size) {
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(ToHandle(handle), &length)) return LastError();
+  size = length.QuadPart;
+  return 0;
+}
+
+int TruncateFile(Handle handle) { return SetEndOfFile(ToHandle(handle)) ? 0 : LastError(); }
+
+int SyncFile(Handle handle) { return FlushFileBuffers(ToHandle(handle)) ? 0 : LastError(); }
+
+int CloseFile(Handle handle) { return CloseHandle(ToHandle(handle)) ? 0 : LastError(); }
+
+int DeleteFile(const std::string& name) {
+  return DeleteFileA(AnsiName(name).c_str()) ? 0 : LastError();
+}
+
+int ReplaceFile(const std::string& from, const std::string& to) {
+  std::string source = AnsiName(from), target = AnsiName(to);
+  for (int attempt = 1;; ++attempt) {
+    // Write-through: the call returns only once the move is on the disk.
+    if (MoveFileExA(source.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return 0;
+    int code = LastError();
+    if ((code != kAccessDenied && code != kSharingViolation) || attempt == kReplaceAttempts)
+      return code;
+    Sleep(kReplacePauseMs);
+  }
+}
+
+int CopyPermissions(const std::string& from, const std::string& to) {
+  DWORD attributes = GetFileAttributesA(AnsiName(from).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  // A hidden or system configuration stays so; read-only was refused earlier.
+  DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                             FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  if (kept == 0) kept = FILE_ATTRIBUTE_NORMAL;
+  return SetFileAttributesA(AnsiName(to).c_str(), kept) ? 0 : LastError();
+}
+
+int CheckWritable(const std::string& name) {
+  DWORD attributes = GetFileAttributesA(AnsiName(name).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? kAccessDenied : 0;
+}
+
+const char* DirectorySeparators() { return "\\/:"; }
+bool NamesIgnoreCase() { return true; }
+
+Handle StandardInput() { return FromHandle(GetStdHandle(STD_INPUT_HANDLE)); }
+Handle StandardOutput() { return FromHandle(GetStdHandle(STD_OUTPUT_HANDLE)); }
+Handle StandardError() { return FromHandle(GetStdHandle(STD_ERROR_HANDLE)); }
+
+int FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
+  entries.clear();
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(AnsiName(pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return LastError();
+  do {
+    FoundEntry entry;
+    entry.name = OemName(found.cFileName);
+    entry.attributes = static_cast<std::uint8_t>(found.dwFileAttributes & 0xFF);
+    entry.time = PackLocalTime(found.ftLastWriteTime);
+    entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    entries.push_back(std::move(entry));
+  } while (FindNextFileA(search, &found));
+  DWORD code = GetLastError();
+  FindClose(search);
+  if (code != ERROR_NO_MORE_FILES) return code == 0 ? kAccessDenied : static_cast<int>(code);
+  return 0;
+}
+
+int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode) {
+  exitCode = 0;
+  std::string commandLine = "\"" + program + "\" " + parameters;
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION started;
+  std::memset(&started, 0, sizeof started);
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                      NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &started))
+    return LastError();
+  CloseHandle(started.hThread);
+  WaitForSingleObject(started.hProcess, INFINITE);
+  DWORD result = 0;
+  if (!GetExitCodeProcess(started.hProcess, &result)) result = 1;
+  CloseHandle(started.hProcess);
+  exitCode = static_cast<int>(result);
+  return 0;
+}
+
+LocalTime Now() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return LocalTime{now.wYear, now.wMonth,  now.wDay,    now.wDayOfWeek,
+                   now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+std::vector<std::string> CommandLineParameters(int, char**) {
+  std::vector<std::string> words = SplitCommandLine(GetCommandLineA());
+  if (!words.empty()) words.erase(words.begin());
+  return words;
+}
+
+void SaveConsoleTitle() {
+  delete[] savedTitle;
+  savedTitle = nullptr;
+  char* buffer = new char[kTitleBufferSize];
+  buffer[0] = '\0';
+  GetConsoleTitleA(buffer, kTitleBufferSize);
+  // Without a title of our own any window with an empty title would do;
+  // better to leave every title alone.
+  consoleWindow = buffer[0] == '\0' ? nullptr : FindWindowA(nullptr, buffer);
+  buffer[0] = '\0';
+  if (consoleWindow != nullptr) GetWindowTextA(consoleWindow, buffer, kTitleBufferSize);
+  if (buffer[0] != '\0') {
+    savedTitle = new char[std::strlen(buffer) + 1];
+    std::strcpy(savedTitle, buffer);
+  }
+  delete[] buffer;
+}
+
+void ShowConsoleTitle(const std::string& text) {
+  if (consoleWindow != nullptr) SetWindowTextA(consoleWindow, text.c_str());
+}
+
+void RestoreConsoleTitle() {
+  if (consoleWindow != nullptr) SetWindowTextA(consoleWindow, savedTitle ? savedTitle : "");
+  delete[] savedTitle;
+  savedTitle = nullptr;
+}
+
+// The C runtime's exit runs static destructors and flushes its streams before
+// it ends the process.
+void ExitProcess(int code) { std::exit(code); }
+
+}  // namespace brimvel::platform
