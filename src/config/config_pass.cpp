@@ -4,12 +4,28 @@
 
 #include "config/area_block.h"
 #include "hatch/file_entry.h"
+#include "run/daily_guard.h"
 #include "support/io_error.h"
 #include "support/platform.h"
 #include "support/run_end.h"
 #include "support/string_utils.h"
 
 namespace brimvel {
+
+namespace {
+
+// With the temporary file locked, makes sure no other run has worked, or is
+// still finishing, the configuration this run opened at its start.
+PassResult CheckNoOtherRun(RunContext& run) {
+  if (platform::StillNamed(run.configFile.handle, run.configName.str()) != 0)
+    return PassResult::kLocked;  // replaced by a run that worked meanwhile
+  if (platform::LockShared(run.configFile.handle) != 0)
+    return PassResult::kLocked;  // a run that just replaced it is still ending
+  if (!run.forced && !ShouldWorkToday()) return PassResult::kAlreadyWorked;
+  return PassResult::kDone;
+}
+
+}  // namespace
 
 ShortString TempNameFor(const ShortString& configName) {
   return DirectoryPart(configName) + kTempName;
@@ -23,10 +39,14 @@ PassResult ConfigPass(RunContext& run) {
   if (code != 0) {
     LogError(run.log, "Temporary file brimvel.tmp couldn't be created..");
   } else {
-    // Another run may have replaced the configuration while we waited for
-    // the lock: read the one that stands now.
-    OpenRead(run.configFile);
-    StrictCheck();
+    PassResult refusal = CheckNoOtherRun(run);
+    if (refusal != PassResult::kDone) {
+      // The lock is ours, so the empty file we made is nobody else's.
+      EraseFile(run.tempFile);
+      CloseText(run.tempFile);
+      TakeIoError();
+      return refusal;
+    }
   }
   LogStatus(run.log, "Loading configuration file " + run.configName + "..");
 
@@ -59,7 +79,9 @@ PassResult ConfigPass(RunContext& run) {
   platform::CopyPermissions(run.configName.str(), run.tempFile.name);
   ReplaceTo(run.tempFile, run.configName.view());
   StrictCheck();
-  CloseText(run.tempFile);
+  // The file stays open, and so locked, until the process ends: a run that
+  // starts now must see this one as still working until its marker is set.
+  FlushFile(run.tempFile);
   StrictCheck();
   return PassResult::kDone;
 }

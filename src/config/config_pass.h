@@ -7,8 +7,9 @@ namespace brimvel {
 inline constexpr const char* kTempName = "brimvel.tmp";
 
 enum class PassResult {
-  kDone,    // the configuration has been rewritten
-  kLocked,  // another run works this configuration; nothing was changed
+  kDone,           // the configuration has been rewritten
+  kLocked,         // another run works this configuration; nothing was changed
+  kAlreadyWorked,  // another run finished today's work while this one started
 };
 
 // Reads the open configuration once, hands area blocks to ProcessAreaBlock,

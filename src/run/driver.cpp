@@ -16,6 +16,19 @@ namespace brimvel {
 
 namespace {
 
+[[noreturn]] void RefuseWorkedDay(RunContext& run) {
+  LogLine(run.log, "Already worked today... (use -D for ignore this fact)");
+  CloseLog(run.log);
+  EndRun(0);
+}
+
+[[noreturn]] void RefuseBusy(RunContext& run) {
+  LogLine(run.log, "Configuration file " + run.configName +
+                       " is being worked by another run, leaving it alone..");
+  CloseLog(run.log);
+  EndRun(0);
+}
+
 void ReadOptions(RunContext& run, const std::vector<std::string>& parameters) {
   for (const std::string& parameter : parameters)
     run.commandLine = run.commandLine + " " + parameter;
@@ -35,11 +48,8 @@ void RunMain(int argc, char** argv) {
 
   std::vector<std::string> parameters = platform::CommandLineParameters(argc, argv);
   ShortString first = parameters.empty() ? ShortString() : ShortString(parameters.front());
-  if (!ShouldWorkToday() && UpperText(first) != "-D") {
-    LogLine(run.log, "Already worked today... (use -D for ignore this fact)");
-    CloseLog(run.log);
-    EndRun(0);
-  }
+  run.forced = UpperText(first) == "-D";
+  if (!ShouldWorkToday() && !run.forced) RefuseWorkedDay(run);
 
   ReadOptions(run, parameters);
 
@@ -50,17 +60,21 @@ void RunMain(int argc, char** argv) {
     OpenRead(run.configFile);
     code = TakeIoError();
   }
+  // Another run holds the configuration it just wrote until it ends.
+  if (code == platform::kSharingViolation) RefuseBusy(run);
   if (code != 0) {
     LogLine(run.log, "Shit, I can't open configuration file " + run.configName + "!..");
     // A scheduler must see the failure, so the error number is the exit code.
     EndRun(code);
   }
 
-  if (ConfigPass(run) == PassResult::kLocked) {
-    LogLine(run.log, "Configuration file " + run.configName +
-                         " is being worked by another run, leaving it alone..");
-    CloseLog(run.log);
-    EndRun(0);
+  switch (ConfigPass(run)) {
+    case PassResult::kLocked:
+      RefuseBusy(run);
+    case PassResult::kAlreadyWorked:
+      RefuseWorkedDay(run);
+    case PassResult::kDone:
+      break;
   }
   MarkWorkedToday();
   CloseLog(run.log);

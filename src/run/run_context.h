@@ -16,6 +16,7 @@ struct RunContext {
   ShortString configName = "brimvel.cfg";
   ShortString areaFilter;
   ShortString commandLine;
+  bool forced = false;  // "-D": work even on a day already worked
 
   RunLog log;
 

@@ -32,6 +32,13 @@ enum class OpenKind {
 };
 
 int OpenFile(const std::string& name, OpenKind kind, Handle& handle);
+// A shared, non-blocking lock on an open file, refused (32) while another
+// process holds the file exclusively (a run that just made it its new
+// configuration holds it so until it ends).
+int LockShared(Handle handle);
+// 0 when the name still names the open file; 32 when another file took its
+// name (or the name is gone).
+int StillNamed(Handle handle, const std::string& name);
 int ReadFile(Handle handle, char* buffer, std::size_t size, std::size_t& got);
 int WriteFile(Handle handle, const char* data, std::size_t size);
 int SeekFile(Handle handle, std::int64_t position);

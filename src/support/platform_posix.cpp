@@ -81,16 +81,28 @@ std::uint32_t PackLocalTime(time_t when) {
          (static_cast<std::uint32_t>(year) << 25);
 }
 
+}  // namespace
+
+int StillNamed(Handle handle, const std::string& name) {
+  struct stat held, named;
+  if (fstat(static_cast<int>(handle), &held) != 0) return LastError();
+  if (stat(name.c_str(), &named) != 0) return kSharingViolation;
+  if (held.st_dev != named.st_dev || held.st_ino != named.st_ino) return kSharingViolation;
+  return 0;
+}
+
+int LockShared(Handle handle) {
+  return flock(static_cast<int>(handle), LOCK_SH | LOCK_NB) != 0 ? LastError() : 0;
+}
+
+namespace {
+
 // Takes the lock of an already opened lock-file and makes sure the name still
 // names the locked file: a run that just renamed it away must not hand us
 // the file it turned into.
 int LockStillNamed(int fd, const std::string& name) {
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return LastError();
-  struct stat held, named;
-  if (fstat(fd, &held) != 0) return LastError();
-  if (stat(name.c_str(), &named) != 0) return kSharingViolation;
-  if (held.st_dev != named.st_dev || held.st_ino != named.st_ino) return kSharingViolation;
-  return 0;
+  return StillNamed(fd, name);
 }
 
 }  // namespace
@@ -209,12 +221,36 @@ int CopyPermissions(const std::string& from, const std::string& to) {
   return chmod(to.c_str(), info.st_mode & 07777) != 0 ? LastError() : 0;
 }
 
+namespace {
+
+bool InGroup(gid_t group) {
+  if (group == getegid()) return true;
+  static const std::vector<gid_t> groups = [] {
+    int count = getgroups(0, nullptr);
+    std::vector<gid_t> list(count > 0 ? static_cast<std::size_t>(count) : 0);
+    if (count > 0) list.resize(static_cast<std::size_t>(getgroups(count, list.data())));
+    return list;
+  }();
+  return std::find(groups.begin(), groups.end(), group) != groups.end();
+}
+
+// Read-only as the permission bits say, without a system call per file.
+// Root may write anything, but a file without write bits is meant read-only.
+bool ReadOnly(const struct stat& info) {
+  if ((info.st_mode & 0222) == 0) return true;
+  uid_t user = geteuid();
+  if (user == 0) return false;
+  if (info.st_uid == user) return (info.st_mode & S_IWUSR) == 0;
+  if (InGroup(info.st_gid)) return (info.st_mode & S_IWGRP) == 0;
+  return (info.st_mode & S_IWOTH) == 0;
+}
+
+}  // namespace
+
 int CheckWritable(const std::string& name) {
   struct stat info;
   if (stat(name.c_str(), &info) != 0) return LastError();
-  // Root may write anything, but a file without write bits is meant read-only.
-  if ((info.st_mode & 0222) == 0 || access(name.c_str(), W_OK) != 0) return kAccessDenied;
-  return 0;
+  return ReadOnly(info) ? kAccessDenied : 0;
 }
 
 const char* DirectorySeparators() { return "/"; }
@@ -249,7 +285,7 @@ int FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
       entry.attributes |= kAttrDirectory;
     } else if (S_ISREG(info.st_mode)) {
       entry.attributes |= kAttrArchive;
-      if (CheckWritable(path) != 0) entry.attributes |= kAttrReadOnly;
+      if (ReadOnly(info)) entry.attributes |= kAttrReadOnly;
     } else {
       continue;  // FIFOs, sockets and devices are never handed over
     }
@@ -261,17 +297,23 @@ int FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
   }
   closedir(dir);
   if (entries.empty()) return kFileNotFound;
-  std::sort(entries.begin(), entries.end(), [](const FoundEntry& a, const FoundEntry& b) {
-    ShortString ua = UpperText(a.name), ub = UpperText(b.name);
-    if (ua.view() != ub.view()) return ua.view() < ub.view();
-    if (a.name.size() > 255 || b.name.size() > 255) {
-      std::string fa = a.name, fb = b.name;
-      for (auto& c : fa) c = UpperChar(c);
-      for (auto& c : fb) c = UpperChar(c);
-      if (fa != fb) return fa < fb;
-    }
-    return a.name < b.name;
+  // Ascending by the upper-cased name, ties by the raw bytes: the same order
+  // on every run, whatever order the directory keeps.
+  std::vector<std::pair<std::string, std::size_t>> keys;
+  keys.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::string upper = entries[i].name;
+    for (char& c : upper) c = UpperChar(c);
+    keys.emplace_back(std::move(upper), i);
+  }
+  std::sort(keys.begin(), keys.end(), [&entries](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return entries[a.second].name < entries[b.second].name;
   });
+  std::vector<FoundEntry> sorted;
+  sorted.reserve(entries.size());
+  for (const auto& key : keys) sorted.push_back(std::move(entries[key.second]));
+  entries = std::move(sorted);
   return 0;
 }
 

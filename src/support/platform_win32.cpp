@@ -10,7 +10,9 @@
 // post program unconverted: it reads them as the OEM text they are.
 #include "support/platform.h"
 
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -132,8 +134,8 @@ int WriteFile(Handle handle, const char* data, std::size_t size) {
 int SeekFile(Handle handle, std::int64_t position) {
   LONG high = static_cast<LONG>(position >> 32);
   SetLastError(NO_ERROR);
-  DWORD low = SetFilePointer(ToHandle(handle), static_cast<LONG>(position & 0xFFFFFFFF), &high,
-                             FILE_BEGIN);
+  DWORD low =
+      SetFilePointer(ToHandle(handle), static_cast<LONG>(position & 0xFFFFFFFF), &high, FILE_BEGIN);
   if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return LastError();
   return 0;
 }

@@ -73,6 +73,9 @@ class ShortString {
   friend bool operator==(const ShortString& a, const char* b) {
     return a.view() == std::string_view(b);
   }
+  friend bool operator==(const ShortString& a, const std::string& b) {
+    return a.view() == std::string_view(b);
+  }
 
  private:
   void Assign(std::string_view text) {
