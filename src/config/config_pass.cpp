@@ -25,6 +25,26 @@ PassResult CheckNoOtherRun(RunContext& run) {
   return PassResult::kDone;
 }
 
+// The one pass: every line to the temporary file, area blocks worked on the way.
+void CopyLines(RunContext& run) {
+  ShortString line;
+  std::string whole;
+  for (;;) {
+    bool atEnd = AtEnd(run.configFile);
+    StrictCheck();
+    if (atEnd) break;
+    ReadLine(run.configFile, line, &whole);
+    StrictCheck();
+    // Written back whole: only parsing is limited to the first 255 characters.
+    WriteLine(run.tempFile, whole);
+    StrictCheck();
+    std::string_view keyword = FirstWordView(line);
+    if (SameUpper(keyword, "POSTPROG")) run.postProg = AfterFirstWord(line);
+    if (SameUpper(keyword, "APPENDDESC")) run.appendDesc = AfterFirstWord(line);
+    if (SameUpper(keyword, "AREA")) ProcessAreaBlock(run, AfterFirstWord(line));
+  }
+}
+
 }  // namespace
 
 ShortString TempNameFor(const ShortString& configName) {
@@ -33,6 +53,14 @@ ShortString TempNameFor(const ShortString& configName) {
 
 PassResult ConfigPass(RunContext& run) {
   BindFile(run.tempFile, TempNameFor(run.configName).view());
+  if (run.dryRun) {
+    OpenDiscard(run.tempFile);
+    LogStatus(run.log, "Loading configuration file " + run.configName + "..");
+    CopyLines(run);
+    CloseText(run.configFile);
+    StrictCheck();
+    return PassResult::kDone;
+  }
   OpenNewLocked(run.tempFile);
   std::int32_t code = TakeIoError();
   if (code == platform::kSharingViolation) return PassResult::kLocked;
@@ -50,22 +78,7 @@ PassResult ConfigPass(RunContext& run) {
   }
   LogStatus(run.log, "Loading configuration file " + run.configName + "..");
 
-  ShortString line;
-  std::string whole;
-  for (;;) {
-    bool atEnd = AtEnd(run.configFile);
-    StrictCheck();
-    if (atEnd) break;
-    ReadLine(run.configFile, line, &whole);
-    StrictCheck();
-    // Written back whole: only parsing is limited to the first 255 characters.
-    WriteLine(run.tempFile, whole);
-    StrictCheck();
-    std::string_view keyword = FirstWordView(line);
-    if (SameUpper(keyword, "POSTPROG")) run.postProg = AfterFirstWord(line);
-    if (SameUpper(keyword, "APPENDDESC")) run.appendDesc = AfterFirstWord(line);
-    if (SameUpper(keyword, "AREA")) ProcessAreaBlock(run, AfterFirstWord(line));
-  }
+  CopyLines(run);
 
   // The new configuration reaches the disk before it takes the old one's
   // place, and the move is one step: there is never a moment without a

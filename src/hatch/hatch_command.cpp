@@ -42,6 +42,11 @@ ShortString BuildCommand(const RunContext& run, std::string_view path, const Are
 void HatchFile(RunContext& run, std::string_view path, const AreaRecord& area,
                const EntryOptions& options) {
   ShortString command = BuildCommand(run, path, area, options);
+  if (run.dryRun) {
+    LogStatus(run.log, "Would execute " + command);
+    if (options.deleteFile) LogLine(run.log, " -> Would delete file " + ShortString(path));
+    return;
+  }
   LogStatus(run.log, "Executing " + command);
 
   std::string fileArgument = FileArgument(path);

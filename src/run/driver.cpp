@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/config_pass.h"
+#include "run/config_check.h"
 #include "run/daily_guard.h"
 #include "run/run_context.h"
 #include "support/io_error.h"
@@ -15,6 +16,33 @@
 namespace brimvel {
 
 namespace {
+
+constexpr const char* kUsage[] = {
+    "Usage: brimvel [-D] [-CFG file] [-AREA name] [-N]",
+    "       brimvel -CHECK [-CFG file]",
+    "       brimvel --help | --version",
+    "",
+    "Hands files over to the areas of a file distribution network, a few per run,",
+    "by running the post program configured in the configuration file.",
+    "",
+    "  -D          work even when today's run has been done (first parameter only)",
+    "  -CFG file   the configuration file (default brimvel.cfg)",
+    "  -AREA name  work only the area of that name, whatever its schedule",
+    "  -N          dry run: show what a run would do; start and change nothing",
+    "  -CHECK      read the configuration and report its traps; change nothing",
+    "  --help      this text (also -? and -H)",
+    "  --version   the version banner",
+    "",
+    "The log (brimvel.log) and the day marker (EVERYDAY.FLG) are kept in the",
+    "current directory. Exit code 0 on every handled path; otherwise the error",
+    "number of the failed file operation. See brimvel(1).",
+};
+
+bool HasParameter(const std::vector<std::string>& parameters, std::string_view upperName) {
+  for (const std::string& parameter : parameters)
+    if (SameUpper(parameter, upperName)) return true;
+  return false;
+}
 
 [[noreturn]] void RefuseWorkedDay(RunContext& run) {
   LogLine(run.log, "Already worked today... (use -D for ignore this fact)");
@@ -29,11 +57,34 @@ namespace {
   EndRun(0);
 }
 
+[[noreturn]] void EndDryRun(RunContext& run) {
+  LogLine(run.log, "End..");
+  EndRun(0);
+}
+
 void ReadOptions(RunContext& run, const std::vector<std::string>& parameters) {
   for (const std::string& parameter : parameters)
     run.commandLine = run.commandLine + " " + parameter;
   GetOptionValue("-CFG", run.configName, run.commandLine);
   GetOptionValue("-AREA", run.areaFilter, run.commandLine);
+}
+
+// The answers that touch nothing: no log, no marker, no configuration change.
+void AnswerQuestions(RunContext& run, const std::vector<std::string>& parameters) {
+  TextFile& console = ConsoleOutput();
+  if (HasParameter(parameters, "--HELP") || HasParameter(parameters, "-?") ||
+      HasParameter(parameters, "-H")) {
+    for (const char* line : kUsage) WriteLine(console, line);
+    EndRun(0);
+  }
+  if (HasParameter(parameters, "--VERSION")) {
+    WriteLine(console, kBanner);
+    EndRun(0);
+  }
+  if (HasParameter(parameters, "-CHECK")) {
+    ReadOptions(run, parameters);
+    EndRun(CheckConfiguration(run.configName, console) == 0 ? 0 : 1);
+  }
 }
 
 }  // namespace
@@ -43,10 +94,19 @@ void RunMain(int argc, char** argv) {
   SaveTitle();
 
   RunContext run;
-  run.log.banner = kBanner;
-  OpenLog("brimvel.log", run.log);
-
   std::vector<std::string> parameters = platform::CommandLineParameters(argc, argv);
+  AnswerQuestions(run, parameters);
+
+  run.log.banner = kBanner;
+  run.dryRun = HasParameter(parameters, "-N");
+  if (run.dryRun) {
+    // Everything goes to the console only; the log file is left alone.
+    run.log.unavailable = true;
+    LogLine(run.log, run.log.banner + ": started.. (dry run, nothing is changed)");
+  } else {
+    OpenLog("brimvel.log", run.log);
+  }
+
   ShortString first = parameters.empty() ? ShortString() : ShortString(parameters.front());
   run.forced = UpperText(first) == "-D";
   if (!ShouldWorkToday() && !run.forced) RefuseWorkedDay(run);
@@ -76,6 +136,7 @@ void RunMain(int argc, char** argv) {
     case PassResult::kDone:
       break;
   }
+  if (run.dryRun) EndDryRun(run);
   MarkWorkedToday();
   CloseLog(run.log);
   EndRun(0);

@@ -17,6 +17,7 @@ struct RunContext {
   ShortString areaFilter;
   ShortString commandLine;
   bool forced = false;  // "-D": work even on a day already worked
+  bool dryRun = false;  // "-N": decide everything, change nothing, start nothing
 
   RunLog log;
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/code_page.h"
 #include "support/command_line.h"
 #include "support/platform.h"
 #include "support/search.h"
@@ -359,11 +360,41 @@ std::vector<std::string> CommandLineParameters(int argc, char** argv) {
   return parameters;
 }
 
-// Terminal titles arrive with the terminal support; until then these are
-// deliberately silent.
-void SaveConsoleTitle() {}
-void ShowConsoleTitle(const std::string&) {}
-void RestoreConsoleTitle() {}
+namespace {
+
+enum class TitleState { kUnknown, kNoTerminal, kReady, kPushed };
+TitleState titleState = TitleState::kUnknown;
+
+void WriteTerminal(const std::string& text) {
+  WriteFile(StandardOutput(), text.data(), text.size());
+}
+
+}  // namespace
+
+// Titles go only to a terminal that can show them: never into a pipe, a
+// file or a cron mail.
+void SaveConsoleTitle() {
+  const char* term = std::getenv("TERM");
+  bool capable = isatty(1) && term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
+  titleState = capable ? TitleState::kReady : TitleState::kNoTerminal;
+}
+
+void ShowConsoleTitle(const std::string& text) {
+  if (titleState != TitleState::kReady && titleState != TitleState::kPushed) return;
+  // The terminal keeps the old title on its stack; it is pushed once, just
+  // before the first change, so a run that shows nothing leaves no trace.
+  if (titleState == TitleState::kReady) {
+    WriteTerminal("\033[22;0t");
+    titleState = TitleState::kPushed;
+  }
+  WriteTerminal("\033]0;" + TitleToUtf8(text) + "\007");
+}
+
+void RestoreConsoleTitle() {
+  if (titleState != TitleState::kPushed) return;
+  WriteTerminal("\033[23;0t");
+  titleState = TitleState::kReady;
+}
 
 void ExitProcess(int code) { std::exit(code); }
 

@@ -35,6 +35,7 @@ void ResetBuffers(TextFile& file) {
 bool Open(TextFile& file, platform::OpenKind kind, FileMode mode) {
   CloseIfOpen(file);
   ResetBuffers(file);
+  file.discard = false;
   if (!file.bound) {
     SetIoError(kNotBound);
     return false;
@@ -103,6 +104,15 @@ void OpenNew(TextFile& file) { Open(file, platform::OpenKind::kCreateAlways, Fil
 
 void OpenNewLocked(TextFile& file) {
   Open(file, platform::OpenKind::kCreateLocked, FileMode::kWriting);
+}
+
+void OpenDiscard(TextFile& file) {
+  CloseIfOpen(file);
+  ResetBuffers(file);
+  file.discard = true;
+  file.console = true;  // no handle of its own to close
+  file.handle = platform::kNoHandle;
+  file.mode = FileMode::kWriting;
 }
 
 void OpenAppend(TextFile& file) {
@@ -221,6 +231,10 @@ void FlushFile(TextFile& file) {
     return;
   }
   if (file.mode != FileMode::kWriting || file.output.empty()) return;
+  if (file.discard) {
+    file.output.clear();
+    return;
+  }
   int code = platform::WriteFile(file.handle, file.output.data(), file.output.size());
   file.output.clear();
   Fail(code);
@@ -228,7 +242,8 @@ void FlushFile(TextFile& file) {
 
 void SyncText(TextFile& file) {
   FlushFile(file);
-  if (file.mode == FileMode::kWriting && !file.console) Fail(platform::SyncFile(file.handle));
+  if (file.mode == FileMode::kWriting && !file.console && !file.discard)
+    Fail(platform::SyncFile(file.handle));
 }
 
 void CloseText(TextFile& file) {

@@ -20,6 +20,7 @@ struct TextFile {
   FileMode mode = FileMode::kClosed;
   platform::Handle handle = platform::kNoHandle;
   bool console = false;  // standard input or output: output is never held back
+  bool discard = false;  // open for writing, but nothing reaches any file
 
   std::string output;  // held output, written when full, on flush and on close
   std::string input;   // read-ahead
@@ -36,6 +37,8 @@ void OpenNew(TextFile& file);
 // Like OpenNew, but takes an exclusive lock before emptying the file; another
 // process holding the lock leaves 32 pending and the file untouched.
 void OpenNewLocked(TextFile& file);
+// Opens for writing into nothing: for a run that must change no file.
+void OpenDiscard(TextFile& file);
 // Opens for writing at the end; a Ctrl-Z among the last 128 bytes cuts the
 // file at the first such byte and writing goes on there.
 void OpenAppend(TextFile& file);
