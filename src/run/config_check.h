@@ -6,9 +6,10 @@
 
 namespace brimvel {
 
-// Reads the configuration once, changes nothing, and writes one line per
-// trap found ("file:line: what the run will do with it") and a summary to
-// `out`. Returns the number of findings.
+// Reads the configuration once, the way a run reads it, and changes nothing:
+// no log, no rewrite, no program started. Writes one line per finding to
+// `out` ("file:line: what a run will do with that line"), then a summary
+// line, and returns the number of findings.
 int CheckConfiguration(std::string_view configName, TextFile& out);
 
 }  // namespace brimvel

@@ -1,0 +1,236 @@
+#include "hatch/template_expansion.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace brimvel {
+namespace {
+
+const std::string kLfCr = "\n\r";
+const std::string kCr = "\r";
+
+std::string Blanks(std::size_t n) { return std::string(n, ' '); }
+
+TEST(FieldFormatTest, Table) {
+  struct Row {
+    std::string templateText;
+    std::string value;
+    std::string expected;
+  };
+  const std::string news = "Weekly news";  // 11 characters
+  const Row rows[] = {
+      {"File @Desc(20,L)|", news, "File Weekly news" + Blanks(9) + "|"},
+      {"File @Desc(20)|", news, "File " + Blanks(9) + "Weekly news|"},
+      {"File @Desc(20,R)|", news, "File " + Blanks(9) + "Weekly news|"},
+      {"File @Desc(20,x)|", news, "File " + Blanks(9) + "Weekly news|"},
+      {"File @Desc(20,)|", news, "File " + Blanks(9) + "Weekly news|"},
+      {"File @Desc( 20 , l )|", news, "File Weekly news" + Blanks(9) + "|"},
+      {"File @Desc($14,Left)|", news, "File Weekly news" + Blanks(9) + "|"},
+      // Cutting keeps one character less than the width, then fills.
+      {"File @Desc(8,L*)|", news, "File Weekly  |"},
+      {"File @Desc(8,R*)|", news, "File  Weekly |"},
+      {"File @Desc(8,*L)|", news, "File  Weekly |"},  // '*' anywhere; 'L' not first
+      {"File @Desc(11,L*)|", news, "File Weekly news|"},
+      {"File @Desc(1,L*)|", news, "File  |"},
+      {"File @Desc(0,L*)|", news, "File Weekly news|"},
+      {"File @Desc(8)|", news, "File Weekly news|"},
+      {"File @Desc(8*)|", news, "File Weekly news|"},
+      {"File @Desc(20 )|", news, "File Weekly news|"},
+      // Centred: the blanks are shared, the first (and odd) one goes behind.
+      {"[@Desc(5,C)]", "ab", "[ ab  ]"},
+      {"[@Desc(6,c)]", "ab", "[  ab  ]"},
+      {"[@Desc(4,C)]", "abc", "[abc ]"},
+      {"[@Desc(6,C*)]", news, "[Weekl ]"},
+      // Widths beyond what a text can hold are clamped to 0..255.
+      {"@Desc(-1)", "x", "x"},
+      {"@Desc(-5,L*)", news, news},
+      {"@Desc(300)", "x", Blanks(254) + "x"},
+      {"@Desc(256,L)", "x", "x" + Blanks(254)},
+      {"@Desc(255,L)", "x", "x" + Blanks(254)},
+      {"File @Desc(300,L)|", "x", "File x" + Blanks(249)},
+      // The format is removed whatever it says; a blank makes it plain text.
+      {"Info @Desc(see below)", "x", "Info x"},
+      {"Info @Desc (see below)", "x", "Info x (see below)"},
+      // An unclosed format is read, and kept behind the value as well.
+      {"Info @Desc(20,L", news, "Info Weekly news" + Blanks(9) + "20,L"},
+      {"Info @Desc(", "x", "Info x"},
+      {"@Desc(3)", "", Blanks(3)},
+      {"A @desc B @DESC C", "x", "A x B x C"},
+      {"A @Desc(3,L)B @Desc(2)C", "x", "A x  B  xC"},
+      {"@Description", "x", "xription"},
+      {"No macro here (3)", "x", "No macro here (3)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE("'" + row.templateText + "' with '" + row.value + "'");
+    EXPECT_EQ(ExpandTemplate(row.templateText, row.value, "@Desc").str(), row.expected);
+  }
+}
+
+TEST(EscapeTest, Table) {
+  struct Row {
+    std::string templateText;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"one\\ntwo\\Kthree", "one" + kLfCr + "two" + kCr + "three"},
+      {"A@Space(5)B", "A" + Blanks(5) + "B"},
+      {"A@Space(0)B", "A B"},
+      {"A@SPACEB", "A B"},
+      {"a\\N\\kb", "a" + kLfCr + kCr + "b"},
+      {"\\n(3,L)|", kLfCr + " |"},
+      {"\\\\n", "\\" + kLfCr},
+      {"plain \\x text", "plain \\x text"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.templateText);
+    EXPECT_EQ(ExpandTemplate(row.templateText, "unused", "").str(), row.expected);
+  }
+}
+
+TEST(NumberOrZeroTest, Table) {
+  struct Row {
+    const char* text;
+    std::int32_t expected;
+  };
+  const Row rows[] = {
+      {"20", 20},        {" 20", 20},  {"+20", 20}, {"-1", -1},
+      {"$14", 20},       {"$ff", 255}, {"20 ", 0},  {"8*", 0},
+      {"", 0},           {"L", 0},     {"$", 0},    {"2147483647", 2147483647},
+      {"2147483648", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(NumberOrZero(row.text), row.expected);
+  }
+}
+
+TEST(FormatFieldTest, ReplacesTheFormatAtThePosition) {
+  TemplateText text = TemplateText::FromTemplate("ab(3,L)cd");
+  FormatField(text, 2, "x");
+  EXPECT_EQ(text.text, "abx  cd");
+}
+
+// Whatever is put in for a macro is never examined again, neither by the same
+// replacement nor by a later one.
+TEST(InsertedTextTest, IsNeverExpandedAgain) {
+  struct Row {
+    std::string name;
+    std::string templateText;
+    std::string value;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"own name", "A @Desc B @desc", "x@DESCy", "A x@DESCy B x@DESCy"},
+      {"own name only", "@Desc", "@Desc", "@Desc"},
+      {"escape", "[@Desc]", "one\\ntwo", "[one\\ntwo]"},
+      {"space escape", "[@Desc]", "a@Spaceb", "[a@Spaceb]"},
+      {"parenthesis", "[@Desc]", "(3)", "[(3)]"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(ExpandTemplate(row.templateText, row.value, "@Desc").str(), row.expected);
+    EXPECT_EQ(ReplaceMacro(row.templateText, row.value, "@Desc").str(), row.expected);
+  }
+}
+
+TEST(InsertedTextTest, LaterStepsLeaveEarlierValuesAlone) {
+  TemplateText t = TemplateText::FromTemplate("P @File @Area @Desc@Option");
+  t = ExpandTemplate(t, "C:\\NEWS\\K@Area@Space(9)", "@File");
+  t = ExpandTemplate(t, "@Option", "@Area");
+  // The value put in directly behind @Desc is no format for it.
+  t = ExpandTemplate(t, "(20,L*)", "@Option");
+  t = ExpandTemplate(t, "d", "@Desc");
+  EXPECT_EQ(t.text, "P C:\\NEWS\\K@Area@Space(9) @Option d(20,L*)");
+
+  // A value laid out by a field format is just as final.
+  t = TemplateText::FromTemplate("@File(16,L)|@Area");
+  t = ExpandTemplate(t, "C:\\NEWS\\@Area", "@File");
+  t = ExpandTemplate(t, "INFO", "@Area");
+  EXPECT_EQ(t.text, "C:\\NEWS\\@Area   |INFO");
+
+  // Template text and a value put in beside it never join into an escape.
+  t = TemplateText::FromTemplate("\\@Desc \\@Area");
+  t = ExpandTemplate(t, "n", "@Desc");
+  t = ExpandTemplate(t, "k", "@Area");
+  t = ExpandTemplate(t, "", "");
+  EXPECT_EQ(t.text, "\\n \\k");
+}
+
+TEST(InsertedTextTest, AClosingParenthesisInAValueDoesNotCloseAFormat) {
+  TemplateText t = TemplateText::FromTemplate("@Desc(4,L @File");
+  t = ExpandTemplate(t, "a)b", "@File");
+  t = ExpandTemplate(t, "xy", "@Desc");
+  EXPECT_EQ(t.text, "xy  4,L a)b");
+}
+
+TEST(ExpandTemplateTest, CutsAt255) {
+  const std::string value(200, 'v');
+  TemplateText t = ExpandTemplate(TemplateText::FromTemplate("@Desc-@Desc-@Desc"), value, "@Desc");
+  EXPECT_EQ(t.text, value + "-" + std::string(54, 'v'));
+  EXPECT_EQ(t.inserted.size(), t.text.size());
+
+  const std::string longTemplate = std::string(250, 't') + "@Desc!";
+  EXPECT_EQ(ExpandTemplate(longTemplate, "Weekly news", "@Desc").str(),
+            std::string(250, 't') + "Weekl");
+}
+
+// The hatch command's six steps: appendDesc takes @Desc; the command then takes
+// @File, @Area, @Option, @Desc (whose escapes are replaced once) and @AppDesc.
+std::string ChainCommand(std::string_view postProg, std::string_view appendDesc,
+                         std::string_view path, std::string_view area, std::string_view option,
+                         std::string_view desc) {
+  TemplateText appDesc = ExpandTemplate(TemplateText::FromTemplate(appendDesc), desc, "@Desc");
+  TemplateText command = ExpandTemplate(TemplateText::FromTemplate(postProg), path, "@File");
+  command = ExpandTemplate(command, area, "@Area");
+  command = ExpandTemplate(command, option, "@Option");
+  command = ExpandTemplate(command, ExpandTemplate(desc, "", "").view(), "@Desc");
+  command = ExpandTemplate(command, desc.empty() ? std::string() : appDesc.text, "@AppDesc");
+  return command.text;
+}
+
+TEST(HatchCommandChainTest, Table) {
+  struct Row {
+    std::string postProg, appendDesc, path, area, option, desc;
+    std::string expected;
+  };
+  const std::string post = "C:\\BIN\\POST.EXE";
+  const std::string zip = "C:\\OUT\\WEEKLY.ZIP";
+  const Row rows[] = {
+      {post + " hatch @File @Area @Option", "", zip, "INFO", "replace", "",
+       post + " hatch " + zip + " INFO replace"},
+      {post + " hatch @file @AREA @option", "", zip, "INFO", "replace", "",
+       post + " hatch " + zip + " INFO replace"},
+      {post + " @File @AppDesc", "desc @Desc", zip, "INFO", "", "Weekly news",
+       post + " " + zip + " desc Weekly news"},
+      {post + " @File @AppDesc", "desc @Desc", zip, "INFO", "", "", post + " " + zip + " "},
+      {post + " [@Desc]", "", zip, "INFO", "", "", post + " []"},
+      {post, "", zip, "INFO", "x", "d", post},
+      {post + " @Size @Files", "", zip, "INFO", "", "", post + " @Size " + zip + "s"},
+      {post + " @Area(6,L)|", "", zip, "INFO", "", "", post + " INFO  |"},
+      // Paths reach the command as found, escapes and all.
+      {post + " @File @Area", "", "C:\\NEWS\\A.ZIP", "INFO", "", "",
+       post + " C:\\NEWS\\A.ZIP INFO"},
+      {post + " @File", "", "C:\\KEEP\\A.ZIP", "INFO", "", "", post + " C:\\KEEP\\A.ZIP"},
+      // Values holding later macro names stay as they are.
+      {post + " @File @Area @Option", "", "C:\\@Area\\A.ZIP", "A@Option", "o", "",
+       post + " C:\\@Area\\A.ZIP A@Option o"},
+      {post + " @Desc @AppDesc", "d=@Desc", zip, "INFO", "", "x@AppDesc",
+       post + " x@AppDesc d=x@AppDesc"},
+      {post + " @AppDesc", "@Desc", zip, "INFO", "", "@Desc", post + " @Desc"},
+      // -DESC through @Desc has its escapes replaced once; through @AppDesc not.
+      {post + " @Desc", "", zip, "INFO", "", "one\\ntwo", post + " one" + kLfCr + "two"},
+      {post + " @AppDesc", "@Desc", zip, "INFO", "", "one\\ntwo", post + " one\\ntwo"},
+      {post + " @Desc", "", zip, "INFO", "", "a@Space(3)b", post + " a   b"},
+      // The escapes of the appendDesc template itself are replaced.
+      {post + " @AppDesc", "a\\kb @Desc", zip, "INFO", "", "x", post + " a" + kCr + "b x"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE("'" + row.postProg + "' desc '" + row.desc + "'");
+    EXPECT_EQ(ChainCommand(row.postProg, row.appendDesc, row.path, row.area, row.option, row.desc),
+              row.expected);
+  }
+}
+
+}  // namespace
+}  // namespace brimvel
