@@ -519,13 +519,8 @@ class Checker {
       Report("the post program " + Shown(program) + " does not exist" + where + fails);
     } else if (std::filesystem::is_directory(status)) {
       Report("the post program " + Shown(program) + " is a directory" + fails);
-    } else {
-#ifndef _WIN32
-      using std::filesystem::perms;
-      if ((status.permissions() & (perms::owner_exec | perms::group_exec | perms::others_exec)) ==
-          perms::none)
-        Report("the post program " + Shown(program) + " is not executable" + fails);
-#endif
+    } else if (platform::CheckRunnable(program.str()) != 0) {
+      Report("the post program " + Shown(program) + " is not executable" + fails);
     }
   }
 

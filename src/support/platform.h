@@ -56,6 +56,9 @@ int CopyPermissions(const std::string& from, const std::string& to);
 // file (also when the process could override the read-only mark).
 int CheckWritable(const std::string& name);
 
+// 0 when the file may be started as a program, 5 when it may not.
+int CheckRunnable(const std::string& program);
+
 // The characters that end the directory part of a path.
 const char* DirectorySeparators();
 // Whether file names are compared without regard to case, so that a found

@@ -254,6 +254,13 @@ int CheckWritable(const std::string& name) {
   return ReadOnly(info) ? kAccessDenied : 0;
 }
 
+int CheckRunnable(const std::string& program) {
+  struct stat info;
+  if (stat(program.c_str(), &info) != 0) return LastError();
+  if (!S_ISREG(info.st_mode) || (info.st_mode & 0111) == 0) return kAccessDenied;
+  return 0;
+}
+
 const char* DirectorySeparators() { return "/"; }
 bool NamesIgnoreCase() { return false; }
 

@@ -36,6 +36,9 @@ constexpr DWORD kTitleBufferSize = 1024;
 constexpr int kReplaceAttempts = 40;
 constexpr DWORD kReplacePauseMs = 50;
 
+// Byte 2^62 of a file: the run lock (see LockByte).
+constexpr DWORD kLockByteHigh = 0x40000000;
+
 HWND consoleWindow = nullptr;
 char* savedTitle = nullptr;
 
@@ -70,6 +73,19 @@ std::uint32_t PackLocalTime(const FILETIME& written) {
   return (static_cast<std::uint32_t>(date) << 16) | time;
 }
 
+// The lock proper is a byte-range lock far beyond any data, so it hinders
+// no read or write; it follows the file through the move and dies with
+// the handle, that is with the process at the latest.
+int LockByte(HANDLE file, bool exclusive) {
+  OVERLAPPED at;
+  std::memset(&at, 0, sizeof at);
+  at.OffsetHigh = kLockByteHigh;
+  DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  if (LockFileEx(file, flags, 0, 1, 0, &at)) return 0;
+  int code = LastError();
+  return code == ERROR_LOCK_VIOLATION ? kSharingViolation : code;
+}
+
 }  // namespace
 
 int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
@@ -86,22 +102,44 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
     case OpenKind::kReadWriteExisting:
       break;
     case OpenKind::kCreateLocked:
-      // No other open while we hold it, so a second run meets a sharing
-      // violation; deleting is shared so the file can be moved over the
-      // configuration before the handle is closed.
-      share = FILE_SHARE_DELETE;
+      // Nobody else may write it, so a second run meets a sharing violation;
+      // reading is shared because the file becomes the configuration while
+      // still open, and deleting because that move happens while it is open.
+      share = FILE_SHARE_READ | FILE_SHARE_DELETE;
       creation = OPEN_ALWAYS;
       break;
   }
   HANDLE file = CreateFileA(AnsiName(name).c_str(), access, share, nullptr, creation,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastError();
-  if (kind == OpenKind::kCreateLocked && !SetEndOfFile(file)) {
-    int code = LastError();
-    CloseHandle(file);
-    return code;
+  if (kind == OpenKind::kCreateLocked) {
+    int code = LockByte(file, true);
+    if (code == 0 && !SetEndOfFile(file)) code = LastError();
+    if (code != 0) {
+      CloseHandle(file);
+      return code;
+    }
   }
   handle = FromHandle(file);
+  return 0;
+}
+
+int LockShared(Handle handle) { return LockByte(ToHandle(handle), false); }
+
+int StillNamed(Handle handle, const std::string& name) {
+  // Attribute access only: it passes every share mode.
+  HANDLE named = CreateFileA(AnsiName(name).c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return kSharingViolation;
+  BY_HANDLE_FILE_INFORMATION held, now;
+  bool known = GetFileInformationByHandle(ToHandle(handle), &held) &&
+               GetFileInformationByHandle(named, &now);
+  CloseHandle(named);
+  if (!known) return LastError();
+  // One name, one volume: the file index alone tells the files apart.
+  if (held.nFileIndexHigh != now.nFileIndexHigh || held.nFileIndexLow != now.nFileIndexLow)
+    return kSharingViolation;
   return 0;
 }
 

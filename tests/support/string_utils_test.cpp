@@ -2,12 +2,200 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace brimvel {
 namespace {
 
-TEST(FirstWordTest, Basics) {
-  EXPECT_EQ(FirstWord("   POSTPROG  run.exe @File"), "POSTPROG");
-  EXPECT_EQ(AfterFirstWord("AREA"), "AREA");
+struct TextCase {
+  std::string input;
+  std::string expected;
+};
+
+TEST(UpperTextTest, UpperCasesLatinAndCode866CyrillicOnly) {
+  // Each byte at the edge of a mapped range, next to its neighbour outside it.
+  const TextCase cases[] = {
+      {"abc-xyz", "ABC-XYZ"},
+      {"`az{", "`AZ{"},
+      {"\x7F\x80\x9F", "\x7F\x80\x9F"},
+      {"\xA0\xAF", "\x80\x8F"},          // small a .. pe
+      {"\xB0\xC4\xDF", "\xB0\xC4\xDF"},  // pseudo-graphics
+      {"\xE0\xEF", "\x90\x9F"},          // small er .. ya
+      {"\xF0\xF1\xFF", "\xF0\xF1\xFF"},  // yo is not upper-cased
+      {std::string("a\0b", 3), std::string("A\0B", 3)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UpperText(c.input), c.expected) << c.input;
+}
+
+TEST(WordHelpersTest, FirstWordAfterFirstWordAndTrim) {
+  const TextCase first[] = {
+      {"   POSTPROG  run.exe @File", "POSTPROG"},
+      {"", ""},
+      {"    ", ""},
+      {"AREA\tX", "AREA\tX"},  // a tab does not separate words
+      {"one", "one"},
+  };
+  for (const auto& c : first) EXPECT_EQ(FirstWord(c.input), c.expected) << c.input;
+
+  const TextCase after[] = {
+      {"POSTPROG   run.exe  @File ", "run.exe  @File "},
+      {"AREA", "AREA"},  // a one-word text yields the word itself
+      {"  AREA", "AREA"},
+      {"AREA ", ""},
+      {"", ""},
+      {"   ", ""},
+  };
+  for (const auto& c : after) EXPECT_EQ(AfterFirstWord(c.input), c.expected) << c.input;
+
+  const TextCase trim[] = {{"     ", ""}, {"  a b ", "a b "}, {"\ta", "\ta"}, {"", ""}};
+  for (const auto& c : trim) EXPECT_EQ(TrimLeadingBlanks(c.input), c.expected) << c.input;
+}
+
+TEST(WordHelpersTest, ArgumentText) {
+  const TextCase cases[] = {
+      {"SIZE 100", "100"},
+      {"SIZE   100 200", "100 200"},
+      {"DIRECTORY \"my files\" -stay", "my files"},
+      {"DESC \"open ended", "open ended"},
+      {"SIZE", "SIZE"},
+      {"A \"\" B", ""},
+      {"FILE " + std::string(300, 'x'), std::string(255, 'x')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ArgumentText(c.input), c.expected) << c.input;
+}
+
+TEST(OptionHelpersTest, GetOptionValue) {
+  struct Case {
+    std::string name, text, expected;
+  };
+  const std::string kept = "preset";
+  const Case cases[] = {
+      {"-CFG", " -CFG my.cfg", "my.cfg"},
+      {"-CFG", " -area X -cfg other.cfg", "other.cfg"},
+      {"-cfg", "-Cfg Mixed.CFG", "Mixed.CFG"},
+      {"-CFG", "-cfg first.cfg -CFG second.cfg", "first.cfg"},
+      {"-CFG", " -CFGmy.cfg", kept},
+      {"-CFG", "x.zip -CFG=x.cfg", kept},
+      {"-CFG", "-CFG\tx.cfg", kept},
+      {"-CFG", " -CFG", ""},
+      {"-CFG", " -CFG  ", ""},
+      {"-CFG", " -AREA -CFG", kept},  // the name ends the text
+      {"-CFG", "-AREA x", kept},
+      {"-DESC", "-desc Hello world", "Hello"},
+      {"-DESC", "-desc \"Hello world\" -stay", "Hello world"},
+      {"-DESC", "-stay -desc \"Hello world", "Hello world"},
+      {"-DESC", "-desc \"\" -stay", ""},
+  };
+  for (const auto& c : cases) {
+    ShortString value = kept;
+    GetOptionValue(c.name, value, c.text);
+    EXPECT_EQ(value, c.expected) << c.name << " in '" << c.text << "'";
+  }
+}
+
+TEST(OptionHelpersTest, OptionPresentIsASubstringTestThatOnlyEverSetsTheFlag) {
+  struct Case {
+    std::string name, text;
+    bool present;
+  };
+  const Case cases[] = {
+      {"-STAY", "-stay", true},        {"-STAY", "c:\\files\\x-stay\\a.zip", true},
+      {"-DESC", "-DESCRIPTION", true}, {"-STAY", "-STA", false},
+      {"-DELETE", "", false},
+  };
+  for (const auto& c : cases) {
+    bool cleared = false;
+    EXPECT_EQ(OptionPresent(c.name, cleared, c.text), c.present) << c.name << " in " << c.text;
+    EXPECT_EQ(cleared, c.present);
+    bool set = true;
+    OptionPresent(c.name, set, c.text);
+    EXPECT_TRUE(set) << "an absent option must leave the flag as it was";
+  }
+}
+
+TEST(NumberTextTest, DecimalWithoutPaddingAndPadZeros) {
+  EXPECT_EQ(NumberText(0), "0");
+  EXPECT_EQ(NumberText(-12), "-12");
+  EXPECT_EQ(NumberText(2147483647), "2147483647");
+  EXPECT_EQ(NumberText(-2147483647 - 1), "-2147483648");
+
+  EXPECT_EQ(PadZeros("7", 2), "07");
+  EXPECT_EQ(PadZeros("", 2), "00");
+  EXPECT_EQ(PadZeros("12", 2), "12");
+  EXPECT_EQ(PadZeros("123", 2), "123");
+  EXPECT_EQ(PadZeros("1", 300), std::string(254, '0') + "1");
+}
+
+TEST(BasicOperationsTest, SubRemoveInsertFind) {
+  const ShortString hello = "hello";
+  EXPECT_EQ(SubText(hello, 0, 2), "he");
+  EXPECT_EQ(SubText(hello, -5, 2), "he");
+  EXPECT_EQ(SubText(hello, 2, -1), "");
+  EXPECT_EQ(SubText(hello, 4, 10), "lo");
+  EXPECT_EQ(SubText(hello, 5, 1), "o");
+  EXPECT_EQ(SubText(hello, 6, 1), "");
+
+  EXPECT_EQ(RemoveText(hello, 0, 2), "hello");
+  EXPECT_EQ(RemoveText(hello, -1, 2), "hello");
+  EXPECT_EQ(RemoveText(hello, 2, 0), "hello");
+  EXPECT_EQ(RemoveText(hello, 6, 1), "hello");
+  EXPECT_EQ(RemoveText(hello, 2, 2), "hlo");
+  EXPECT_EQ(RemoveText(hello, 4, 100), "hel");
+
+  EXPECT_EQ(InsertText("XY", "abc", 0), "XYabc");
+  EXPECT_EQ(InsertText("XY", "abc", 2), "aXYbc");
+  EXPECT_EQ(InsertText("XY", "abc", 4), "abcXY");
+  EXPECT_EQ(InsertText("XY", "abc", 99), "abcXY");
+  EXPECT_EQ(InsertText("XY", std::string(254, 'a'), 1), "XY" + std::string(253, 'a'));
+
+  EXPECT_EQ(FindText("l", "hello"), 3);
+  EXPECT_EQ(FindText("lo", "hello"), 4);
+  EXPECT_EQ(FindText("L", "hello"), 0);  // case-sensitive
+  EXPECT_EQ(FindText("", "hello"), 0);
+  EXPECT_EQ(FindText("hello!", "hello"), 0);
+}
+
+TEST(TextToNumberTest, ValuesAndErrorPositions) {
+  constexpr int kAnyNonZero = -1;
+  struct Case {
+    std::string text;
+    std::int32_t number;
+    int errorPos;
+  };
+  const Case cases[] = {
+      {" 42", 42, 0},
+      {"-7", -7, 0},
+      {"+7", 7, 0},
+      {"$1F", 31, 0},
+      {"$1f", 31, 0},
+      {"-$10", -16, 0},
+      {"2147483647", 2147483647, 0},
+      {"$FFFFFFFF", -1, 0},
+      {"42 ", 0, 3},  // a trailing blank is a bad character
+      {"12a", 0, 3},
+      {"1A", 0, 2},  // hexadecimal digits need the '$'
+      {"$G", 0, 2},
+      {"  x", 0, 3},  // leading blanks are counted
+      {"\t5", 0, 1},  // a tab is not a blank
+      {"- 5", 0, 2},
+      {"0x10", 0, 2},
+      {"", 0, kAnyNonZero},
+      {"   ", 0, kAnyNonZero},
+      {"-", 0, kAnyNonZero},
+      {"$", 0, kAnyNonZero},
+      {"2147483648", 0, kAnyNonZero},
+      {"-2147483648", 0, kAnyNonZero},  // the magnitude is limited, not the value
+      {"$100000000", 0, kAnyNonZero},
+  };
+  for (const auto& c : cases) {
+    int errorPos = 12345;
+    EXPECT_EQ(TextToNumber(c.text, errorPos), c.number) << "'" << c.text << "'";
+    if (c.errorPos == kAnyNonZero) {
+      EXPECT_NE(errorPos, 0) << "'" << c.text << "'";
+    } else {
+      EXPECT_EQ(errorPos, c.errorPos) << "'" << c.text << "'";
+    }
+  }
 }
 
 }  // namespace
