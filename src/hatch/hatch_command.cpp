@@ -20,43 +20,62 @@ std::string FileArgument(std::string_view path) {
   return "\"" + std::string(path) + "\"";
 }
 
-}  // namespace
+// The command, and whether some step of its expansion filled it to 255
+// characters, so that the cut may have taken part of the path.
+struct Command {
+  ShortString text;
+  bool filled = false;
+};
 
-ShortString BuildCommand(const RunContext& run, std::string_view path, const AreaRecord& area,
-                         const EntryOptions& options) {
+Command Expand(const RunContext& run, std::string_view path, const AreaRecord& area,
+               const EntryOptions& options) {
   TemplateText appDesc =
       ExpandTemplate(TemplateText::FromTemplate(run.appendDesc), options.desc, "@Desc");
   // The description's own escapes are honoured once; nothing put in is
   // expanded again.
   ShortString desc = ExpandTemplate(options.desc.view(), "", "");
+  Command result;
+  // A later macro shorter than its name shrinks a cut text again, so the
+  // cut is noticed at the step that made it.
+  auto step = [&result](TemplateText text) {
+    if (text.text.size() >= ShortString::kCapacity) result.filled = true;
+    return text;
+  };
   TemplateText command =
-      ExpandTemplate(TemplateText::FromTemplate(run.postProg), FileArgument(path), "@File");
-  command = ExpandTemplate(command, area.name, "@Area");
-  command = ExpandTemplate(command, options.option, "@Option");
-  command = ExpandTemplate(command, desc, "@Desc");
-  command =
-      ExpandTemplate(command, options.desc.empty() ? std::string() : appDesc.text, "@AppDesc");
-  return command.str();
+      step(ExpandTemplate(TemplateText::FromTemplate(run.postProg), FileArgument(path), "@File"));
+  command = step(ExpandTemplate(command, area.name, "@Area"));
+  command = step(ExpandTemplate(command, options.option, "@Option"));
+  command = step(ExpandTemplate(command, desc, "@Desc"));
+  command = step(
+      ExpandTemplate(command, options.desc.empty() ? std::string() : appDesc.text, "@AppDesc"));
+  result.text = command.str();
+  return result;
+}
+
+}  // namespace
+
+ShortString BuildCommand(const RunContext& run, std::string_view path, const AreaRecord& area,
+                         const EntryOptions& options) {
+  return Expand(run, path, area, options).text;
 }
 
 void HatchFile(RunContext& run, std::string_view path, const AreaRecord& area,
                const EntryOptions& options) {
-  ShortString command = BuildCommand(run, path, area, options);
-  if (run.dryRun) {
-    LogStatus(run.log, "Would execute " + command);
-    if (options.deleteFile) LogLine(run.log, " -> Would delete file " + ShortString(path));
-    return;
-  }
-  LogStatus(run.log, "Executing " + command);
+  Command built = Expand(run, path, area, options);
+  const ShortString& command = built.text;
+  LogStatus(run.log, (run.dryRun ? "Would execute " : "Executing ") + command);
 
   std::string fileArgument = FileArgument(path);
   bool handedOver = false;
-  if (command.size() == ShortString::kCapacity &&
-      UpperText(run.postProg).view().find("@FILE") != std::string_view::npos &&
+  if (built.filled && UpperText(run.postProg).view().find("@FILE") != std::string_view::npos &&
       command.view().find(fileArgument) == std::string_view::npos) {
     // The command was cut inside the path: the program would get another name.
     LogError(run.log, " -> Command for " + ShortString(path) +
                           " is longer than 255 characters, not executed");
+  } else if (run.dryRun) {
+    // Nothing is started; the hand-over is shown as if it succeeded.
+    if (options.deleteFile) LogLine(run.log, " -> Would delete file " + ShortString(path));
+    return;
   } else {
     int exitCode = 0;
     int status =

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -196,6 +197,20 @@ std::optional<time_t> StampTime(std::string_view line) {
   return mktime(&parts);
 }
 
+// A line of output without its stamp, when it has one.
+std::string WithoutStamp(const std::string& line) {
+  return StampTime(line) ? line.substr(19) : line;
+}
+
+// One entry of the working directory as a snapshot keeps it.
+struct Entry {
+  char type = 'o';    // f file, d directory, l symbolic link, o anything else
+  unsigned mode = 0;  // permission bits
+  std::string bytes;  // a file's contents, a link's target
+
+  bool operator==(const Entry&) const = default;
+};
+
 struct Directive {
   int line = 0;
   std::string keyword;
@@ -363,6 +378,8 @@ class Scenario {
       binary_ = root_ / "brimvel";
       fs::remove(root_ / "post");
       fs::copy_file(fs::absolute(RecorderPath()), root_ / "post");
+    } else if (k == "snapshot") {
+      snapshot_ = TakeSnapshot();
     } else if (k == "post-exit") {
       postExit_ = words.empty() ? std::nullopt : std::optional<std::string>(words[0]);
     } else if (k == "run") {
@@ -377,6 +394,31 @@ class Scenario {
     } else {
       ADD_FAILURE() << Where() << ": unknown directive " << k;
     }
+  }
+
+  // Every entry below work/, by its relative path.
+  std::map<std::string, Entry> TakeSnapshot() const {
+    std::map<std::string, Entry> entries;
+    std::error_code ignored;
+    for (auto it = fs::recursive_directory_iterator(
+             work_, fs::directory_options::skip_permission_denied, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+      struct stat info;
+      if (lstat(it->path().c_str(), &info) != 0) continue;
+      Entry entry;
+      entry.mode = info.st_mode & 07777;
+      if (S_ISREG(info.st_mode)) {
+        entry.type = 'f';
+        entry.bytes = ReadAll(it->path());
+      } else if (S_ISDIR(info.st_mode)) {
+        entry.type = 'd';
+      } else if (S_ISLNK(info.st_mode)) {
+        entry.type = 'l';
+        entry.bytes = fs::read_symlink(it->path(), ignored).string();
+      }
+      entries[fs::relative(it->path(), work_).string()] = entry;
+    }
+    return entries;
   }
 
   static void SetMtime(const fs::path& path, time_t when) {
@@ -478,6 +520,7 @@ class Scenario {
       ADD_FAILURE() << Where() << ": standard output does not end in CR LF:\n"
                     << Visible(result.out);
     starts_.push_back(result.fakeStart);
+    outputs_.push_back(result.out);
     last_ = result;
   }
 
@@ -586,6 +629,10 @@ class Scenario {
         ADD_FAILURE() << Where() << ": exit code " << last_->exitCode << ", expected " << code
                       << "\nstderr:\n"
                       << last_->err;
+    } else if (k == "expect-stdout-as") {
+      ExpectStdoutAs(words);
+    } else if (k == "expect-unchanged") {
+      ExpectUnchanged();
     } else if (k.rfind("expect-stdout", 0) == 0 || k.rfind("expect-log", 0) == 0 ||
                k.rfind("expect-stderr", 0) == 0) {
       if (!needBody()) return;
@@ -650,6 +697,66 @@ class Scenario {
     }
   }
 
+  // The lines of this run's standard output that hold one of the words (all
+  // lines when none is given) against those of run N, stamps left out.
+  void ExpectStdoutAs(const std::vector<std::string>& words) {
+    std::size_t run = words.empty() ? 0 : std::stoul(words[0]);
+    if (run < 1 || run > outputs_.size()) {
+      ADD_FAILURE() << Where() << ": expect-stdout-as needs the number of an earlier run";
+      return;
+    }
+    const std::vector<std::string> filter(words.begin() + 1, words.end());
+    auto pick = [&filter](const std::string& out) {
+      bool ignored;
+      std::vector<std::string> lines;
+      for (const std::string& line : SplitCrLf(out, &ignored)) {
+        std::string text = WithoutStamp(line);
+        bool wanted = filter.empty() || std::any_of(filter.begin(), filter.end(), [&](auto& word) {
+                        return text.find(word) != std::string::npos;
+                      });
+        if (wanted) lines.push_back(text);
+      }
+      return lines;
+    };
+    std::vector<std::string> expected = pick(outputs_[run - 1]);
+    std::vector<std::string> actual = pick(last_->out);
+    if (expected == actual) return;
+    std::ostringstream message;
+    message << Where() << ": standard output differs from run " << run << ".\n--- run " << run
+            << ":\n";
+    for (const std::string& line : expected) message << "  |" << Visible(line) << "|\n";
+    message << "--- this run:\n";
+    for (const std::string& line : actual) message << "  |" << Visible(line) << "|\n";
+    ADD_FAILURE() << message.str();
+  }
+
+  // Every entry of work/ as the latest snapshot found it, byte for byte.
+  void ExpectUnchanged() {
+    if (!snapshot_) {
+      ADD_FAILURE() << Where() << ": expect-unchanged without a snapshot";
+      return;
+    }
+    std::map<std::string, Entry> now = TakeSnapshot();
+    std::ostringstream message;
+    for (const auto& [path, entry] : *snapshot_) {
+      auto found = now.find(path);
+      if (found == now.end())
+        message << "  gone: " << Visible(path) << "\n";
+      else if (found->second.type != entry.type)
+        message << "  changed type: " << Visible(path) << "\n";
+      else if (found->second.mode != entry.mode)
+        message << "  changed mode: " << Visible(path) << " " << std::oct << entry.mode << " -> "
+                << found->second.mode << std::dec << "\n";
+      else if (found->second.bytes != entry.bytes)
+        message << "  changed bytes: " << Visible(path) << " (" << entry.bytes.size() << " -> "
+                << found->second.bytes.size() << " bytes)\n";
+    }
+    for (const auto& [path, entry] : now)
+      if (!snapshot_->contains(path)) message << "  new: " << Visible(path) << "\n";
+    if (!message.str().empty())
+      ADD_FAILURE() << Where() << ": the run changed the working directory:\n" << message.str();
+  }
+
   fs::path file_;
   fs::path root_;
   fs::path work_;
@@ -661,6 +768,8 @@ class Scenario {
   std::optional<std::string> postExit_;
   std::optional<RunResult> last_;
   std::vector<time_t> starts_;
+  std::vector<std::string> outputs_;  // standard output of every run so far
+  std::optional<std::map<std::string, Entry>> snapshot_;
 };
 
 std::vector<std::string> ScenarioFiles() {

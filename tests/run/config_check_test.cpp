@@ -2,104 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/io_error.h"
-#include "support/scratch_dir.h"
+#include "run/config_check_fixture.h"
 
 namespace brimvel {
 namespace {
 
-// One expected finding: its line number and a phrase of its text.
-struct Finding {
-  int line;
-  std::string phrase;
-};
-
-struct Case {
-  const char* what;
-  std::string config;  // "{dir}" stands for the scratch directory
-  std::vector<Finding> findings;
-};
-
-// A sound start for a configuration: a runnable program and an open block.
-const std::string kHead = "POSTPROG {dir}/post @File @Area\nAREA NEWS DAILY\n";
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
-    text.replace(at, from.size(), to), at += to.size();
-  return text;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-class ConfigCheckTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    TakeIoError();
-    dir_.Write("post", "#!/bin/sh\n");
-    std::filesystem::permissions(dir_.Path("post"), std::filesystem::perms::owner_all);
-    dir_.Write("plain", "not a program\n");
-    dir_.MakeDirectory("out");
-    dir_.MakeDirectory("out-stay");
-  }
-
-  // Checks the configuration; returns the output lines and the count.
-  std::vector<std::string> Check(const std::string& config, int& count) {
-    const std::string name = dir_.Write("t.cfg", Replace(config, "{dir}", dir_.Path()));
-    return CheckFile(name, count);
-  }
-
-  std::vector<std::string> CheckFile(const std::string& name, int& count) {
-    const std::string before = ReadBytes(name);
-    TextFile out;
-    BindFile(out, dir_.Path("findings.txt"));
-    OpenNew(out);
-    count = CheckConfiguration(name, out);
-    CloseText(out);
-    EXPECT_EQ(TakeIoError(), 0);
-    EXPECT_EQ(ReadBytes(name), before) << "the check changed the configuration";
-    EXPECT_FALSE(dir_.Exists("brimvel.tmp"));
-    return Lines(dir_.Read("findings.txt"));
-  }
-
-  void ExpectFindings(const Case& c) {
-    SCOPED_TRACE(c.what);
-    int count = -1;
-    std::vector<std::string> lines = Check(c.config, count);
-    ASSERT_EQ(lines.size(), c.findings.size() + 1) << ::testing::PrintToString(lines);
-    EXPECT_EQ(count, static_cast<int>(c.findings.size()));
-    for (std::size_t i = 0; i < c.findings.size(); ++i) {
-      std::string prefix = dir_.Path("t.cfg") + ":" + std::to_string(c.findings[i].line) + ": ";
-      EXPECT_EQ(lines[i].rfind(prefix, 0), 0u) << lines[i];
-      EXPECT_NE(lines[i].find(c.findings[i].phrase), std::string::npos) << lines[i];
-    }
-    EXPECT_EQ(lines.back(), c.findings.empty() ? "no findings"
-                            : c.findings.size() == 1
-                                ? "1 finding"
-                                : std::to_string(c.findings.size()) + " findings");
-  }
-
-  testing::ScratchDir dir_;
-};
+using testing::Case;
+using testing::ConfigCheckTest;
+using testing::kHead;
 
 TEST_F(ConfigCheckTest, StaysSilentOnSoundConfigurations) {
   const Case cases[] = {
@@ -217,9 +130,6 @@ TEST_F(ConfigCheckTest, FindsEntryAndTemplateTraps) {
       {"a missing program", "POSTPROG {dir}/gone @File\n", {{1, "does not exist"}}},
       {"a program from PATH", "POSTPROG sh @File\n", {{1, "not looked up along PATH"}}},
       {"a directory as program", "POSTPROG {dir}/out @File\n", {{1, "is a directory"}}},
-#ifndef _WIN32
-      {"a program that cannot run", "POSTPROG {dir}/plain @File\n", {{1, "not executable"}}},
-#endif
       {"a template without @File", "POSTPROG {dir}/post @Area\n", {{1, "no @File"}}},
       {"@File in quotes", "POSTPROG {dir}/post \"@File\"\n", {{1, "@File stands in double"}}},
       {"'@Size'", "POSTPROG {dir}/post @File @Size\n", {{1, "'@Size' is no macro"}}},
@@ -240,40 +150,6 @@ TEST_F(ConfigCheckTest, ReportsAConfigurationThatCannotBeOpened) {
     EXPECT_EQ(count, 1);
   }
 }
-
-#ifndef _WIN32
-// The shipped configurations, checked from the directory their relative
-// paths start in.
-class ShippedConfigurationTest : public ConfigCheckTest {
- protected:
-  static std::filesystem::path SourceRoot() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-  }
-
-  void ExpectCleanFrom(const std::filesystem::path& config, const std::filesystem::path& cwd) {
-    const std::filesystem::path home = std::filesystem::current_path();
-    std::filesystem::current_path(cwd);
-    int count = -1;
-    std::vector<std::string> lines = CheckFile(config.string(), count);
-    std::filesystem::current_path(home);
-    EXPECT_EQ(count, 0) << ::testing::PrintToString(lines);
-  }
-};
-
-TEST_F(ShippedConfigurationTest, TheExampleIsClean) {
-  const std::filesystem::path example = SourceRoot() / "examples" / "brimvel.cfg";
-  ASSERT_TRUE(std::filesystem::exists(example)) << example;
-  for (const char* sub : {"news", "weekend", "lists", "digest/extra", "archive"})
-    dir_.MakeDirectory(std::string("outgoing/") + sub);
-  ExpectCleanFrom(example, dir_.Path());
-}
-
-TEST_F(ShippedConfigurationTest, TheDemoIsClean) {
-  const std::filesystem::path demo = SourceRoot() / "demo";
-  if (!std::filesystem::exists(demo / "brimvel.cfg")) GTEST_SKIP() << "no demo in this tree";
-  ExpectCleanFrom(demo / "brimvel.cfg", demo);
-}
-#endif
 
 }  // namespace
 }  // namespace brimvel

@@ -1,5 +1,4 @@
 // RunAndWait of the POSIX layer; the Win32 layer has its own tests.
-#ifndef _WIN32
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -82,5 +81,3 @@ TEST_F(RunAndWaitTest, StartErrors) {
 
 }  // namespace
 }  // namespace brimvel
-
-#endif  // _WIN32

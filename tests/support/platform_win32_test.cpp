@@ -1,6 +1,7 @@
 // The Win32 platform layer on a real file system (run under Windows or wine).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -23,14 +24,18 @@ using platform::OpenKind;
 
 // The test program doubles as the child that RunAndWait starts: called as
 // "<exe> --brimvel-child <out file> <exit code> words...", it writes the
-// words it was given, one per line, and ends with the exit code.
+// words it was given, one per line, and ends with the exit code. Words
+// before the marker are reported rather than ignored: the child must never
+// fall through into running the tests (and so start children of its own).
 [[maybe_unused]] const bool kChildRun = [] {
   std::vector<std::string> words = platform::CommandLineParameters(0, nullptr);
-  if (words.size() < 3 || words[0] != "--brimvel-child") return false;
-  std::ofstream out(words[1], std::ios::binary);
-  for (std::size_t i = 3; i < words.size(); ++i) out << words[i] << '\n';
+  auto marker = std::find(words.begin(), words.end(), "--brimvel-child");
+  if (marker == words.end() || words.end() - marker < 3) return false;
+  std::ofstream out(marker[1], std::ios::binary);
+  if (marker != words.begin()) out << "(words before the marker)\n";
+  for (auto word = marker + 3; word != words.end(); ++word) out << *word << '\n';
   out.close();
-  std::exit(std::atoi(words[2].c_str()));
+  std::exit(std::atoi(marker[2].c_str()));
 }();
 
 std::string ThisProgram() {
@@ -375,6 +380,22 @@ TEST_F(Win32PlatformTest, RunAndWaitStartErrors) {
   }
   int exitCode = -1;
   EXPECT_NE(platform::RunAndWait(Path("plain.txt"), "x", exitCode), 0) << "not a program";
+}
+
+TEST_F(Win32PlatformTest, CheckRunnableWantsAProgramFile) {
+  Write("plain.txt", "not a program");
+  fs::create_directory(root_ / "sub.exe");
+  fs::copy_file(ThisProgram(), Path("prog.exe"));
+  struct Case {
+    std::string name;
+    int code;
+  };
+  const Case cases[] = {{"prog.exe", 0},
+                        {"plain.txt", 5},
+                        {"sub.exe", 5},
+                        {"missing.exe", 2},
+                        {"nodir\\prog.exe", 3}};
+  for (const auto& c : cases) EXPECT_EQ(platform::CheckRunnable(Path(c.name)), c.code) << c.name;
 }
 
 TEST(Win32ClockTest, NowAgreesWithTheCalendar) {

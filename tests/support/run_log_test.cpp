@@ -1,40 +1,19 @@
 #include "support/run_log.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/clock.h"
+#include "support/console_capture.h"
 #include "support/io_error.h"
 #include "support/scratch_dir.h"
+#include "support/text_file.h"
 
 namespace brimvel {
 namespace {
-
-// Sends the process's standard output to a file while it lives.
-class StdoutToFile {
- public:
-  explicit StdoutToFile(const std::string& path) {
-    std::fflush(stdout);
-    saved_ = dup(1);
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(fd, 1);
-    close(fd);
-  }
-  ~StdoutToFile() {
-    std::fflush(stdout);
-    dup2(saved_, 1);
-    close(saved_);
-  }
-
- private:
-  int saved_;
-};
 
 void SetFixedClock(platform::LocalTime now) {
   SetClockSource([now] { return now; });
@@ -60,7 +39,7 @@ class RunLogTest : public ::testing::Test {
   std::string LogName() const { return dir_.Path("brimvel.log"); }
 
   testing::ScratchDir dir_;
-  StdoutToFile console_{dir_.Path("console.txt")};
+  testing::ConsoleToFile console_{dir_.Path("console.txt")};
   RunLog log_;
 };
 
@@ -178,12 +157,11 @@ TEST_F(RunLogTest, ErrorPendingAtCloseEndsTheRun) {
   CloseText(log_.file);
 }
 
-#ifndef _WIN32
-// Permission bits only keep a POSIX process out when it is not root.
 TEST_F(RunLogTest, ReadOnlyDirectoryMakesTheLogUnavailable) {
-  if (geteuid() == 0) GTEST_SKIP() << "root may write into a read-only directory";
-  std::string locked = dir_.MakeDirectory("locked");
-  chmod(locked.c_str(), 0555);
+  const std::string locked = dir_.MakeDirectory("locked");
+  std::filesystem::permissions(
+      locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  if (testing::CanCreateIn(locked)) GTEST_SKIP() << "this process writes there anyway";
   OpenLog(locked + "/brimvel.log", log_);
   EXPECT_TRUE(log_.unavailable);
   EXPECT_EQ(Console(), kStamp + " ! I can't make log file!!!..\r\n");
@@ -191,11 +169,15 @@ TEST_F(RunLogTest, ReadOnlyDirectoryMakesTheLogUnavailable) {
 }
 
 TEST_F(RunLogTest, ReadOnlyLogEndsTheRun) {
-  if (geteuid() == 0) GTEST_SKIP() << "root may write a read-only file";
-  chmod(dir_.Write("brimvel.log", "old\r\n").c_str(), 0444);
+  dir_.Write("brimvel.log", "old\r\n");
+  std::filesystem::permissions(LogName(),
+                               std::filesystem::perms::owner_write |
+                                   std::filesystem::perms::group_write |
+                                   std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  if (testing::CanWrite(LogName())) GTEST_SKIP() << "this process writes the file anyway";
   EXPECT_EXIT(OpenLog(LogName(), log_), ::testing::ExitedWithCode(5), "Runtime error 5");
 }
-#endif  // _WIN32
 
 }  // namespace
 }  // namespace brimvel

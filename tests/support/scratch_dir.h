@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace brimvel::testing {
 
@@ -26,12 +27,15 @@ class ScratchDir {
   }
   ~ScratchDir() {
     std::error_code ignored;
-    // Tests may leave read-only directories behind; make them removable first.
+    // Tests may leave read-only entries behind; make them removable first
+    // (some systems refuse to delete a read-only file).
     for (auto it = std::filesystem::recursive_directory_iterator(root_, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-      if (it->is_directory(ignored) && !it->is_symlink(ignored))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
+      if (it->is_symlink(ignored)) continue;
+      std::filesystem::permissions(it->path(),
+                                   it->is_directory(ignored) ? std::filesystem::perms::owner_all
+                                                             : std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::add, ignored);
     }
     std::filesystem::remove_all(root_, ignored);
   }
@@ -63,5 +67,26 @@ class ScratchDir {
  private:
   std::filesystem::path root_;
 };
+
+// Probes for tests of denied access: permission bits do not keep out a
+// privileged process, nor do they mean the same on every system, so such a
+// test first asks whether the process gets through anyway, and skips if so.
+inline bool CanCreateIn(const std::string& directory) {
+  const std::filesystem::path probe = std::filesystem::path(directory) / ".brimvel-probe";
+  bool created = std::ofstream(probe, std::ios::binary).is_open();
+  std::error_code ignored;
+  std::filesystem::remove(probe, ignored);
+  return created;
+}
+
+inline bool CanWrite(const std::string& file) {
+  return std::ofstream(file, std::ios::binary | std::ios::app).is_open();
+}
+
+inline bool CanList(const std::string& directory) {
+  std::error_code error;
+  std::filesystem::directory_iterator it(directory, error);
+  return !error;
+}
 
 }  // namespace brimvel::testing
