@@ -13,6 +13,20 @@
 
 namespace brimvel {
 
+namespace {
+
+// A skip line cannot hold a name that begins with a blank (the blanks after
+// "Skip" are passed over when it is read), so such a file would be handed
+// over again in every run.
+bool Recordable(RunContext& run, std::string_view name) {
+  if (name.empty() || name.front() != ' ') return true;
+  LogError(run.log, "Name '" + ShortString(name) +
+                        "' begins with a blank and cannot be recorded, passed over");
+  return false;
+}
+
+}  // namespace
+
 bool ScanDirectory(RunContext& run, std::string_view entryText, BlockTotals& totals,
                    const AreaRecord& area, EntryOptions& options) {
   bool nothingHatched = true;
@@ -25,7 +39,7 @@ bool ScanDirectory(RunContext& run, std::string_view entryText, BlockTotals& tot
   SearchRecord record;
   SearchFirst(mask, kSearchFiles, record);
   while (OsStatus() == 0) {
-    if (SafeToHatch(run, directory, record.fullName)) {
+    if (SafeToHatch(run, directory, record.fullName) && Recordable(run, record.fullName)) {
       std::int64_t size = static_cast<std::int64_t>(record.size);
       if (NotOnSkipList(run.skipList, run.configName, area.number, UpperWhole(record.fullName)) &&
           WithinLimits(area, size, totals, options)) {

@@ -44,21 +44,26 @@ bool HasParameter(const std::vector<std::string>& parameters, std::string_view u
   return false;
 }
 
+// A dry run has no log file, but its console shows the same end lines.
+void FinishLog(RunContext& run) {
+  if (!run.dryRun) {
+    CloseLog(run.log);
+    return;
+  }
+  LogLine(run.log, "End..");
+  WriteLine(ConsoleOutput(), "");
+}
+
 [[noreturn]] void RefuseWorkedDay(RunContext& run) {
   LogLine(run.log, "Already worked today... (use -D for ignore this fact)");
-  CloseLog(run.log);
+  FinishLog(run);
   EndRun(0);
 }
 
 [[noreturn]] void RefuseBusy(RunContext& run) {
   LogLine(run.log, "Configuration file " + run.configName +
                        " is being worked by another run, leaving it alone..");
-  CloseLog(run.log);
-  EndRun(0);
-}
-
-[[noreturn]] void EndDryRun(RunContext& run) {
-  LogLine(run.log, "End..");
+  FinishLog(run);
   EndRun(0);
 }
 
@@ -136,9 +141,8 @@ void RunMain(int argc, char** argv) {
     case PassResult::kDone:
       break;
   }
-  if (run.dryRun) EndDryRun(run);
-  MarkWorkedToday();
-  CloseLog(run.log);
+  if (!run.dryRun) MarkWorkedToday();
+  FinishLog(run);
   EndRun(0);
 }
 

@@ -27,6 +27,8 @@ enum class OpenKind {
   kReadExisting,       // read access, others may read and write
   kCreateAlways,       // read and write, an existing file is emptied
   kReadWriteExisting,  // read and write, positioned at the start
+  kAppendExisting,     // read and write; every write lands at the end, even
+                       // when another process appends to the same file
   kCreateLocked,       // like kCreateAlways, but first takes an exclusive lock
                        // that dies with the process; a held lock gives 32
 };

@@ -120,6 +120,9 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
     case OpenKind::kReadWriteExisting:
       flags |= O_RDWR;
       break;
+    case OpenKind::kAppendExisting:
+      flags |= O_RDWR | O_APPEND;
+      break;
     case OpenKind::kCreateLocked:
       flags |= O_RDWR | O_CREAT;
       break;

@@ -225,6 +225,16 @@ int CheckWritable(const std::string& name) {
   return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? kAccessDenied : 0;
 }
 
+int CheckRunnable(const std::string& program) {
+  // Unconverted, like the path CreateProcessA is given.
+  DWORD attributes = GetFileAttributesA(program.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  DWORD type = 0;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !GetBinaryTypeA(program.c_str(), &type))
+    return kAccessDenied;
+  return 0;
+}
+
 const char* DirectorySeparators() { return "\\/:"; }
 bool NamesIgnoreCase() { return true; }
 

@@ -116,7 +116,9 @@ void OpenDiscard(TextFile& file) {
 }
 
 void OpenAppend(TextFile& file) {
-  if (!Open(file, platform::OpenKind::kReadWriteExisting, FileMode::kWriting)) return;
+  // Appending, not writing at a remembered end: runs that share the log
+  // must never write over each other's lines.
+  if (!Open(file, platform::OpenKind::kAppendExisting, FileMode::kWriting)) return;
   if (file.console) return;
   std::int64_t size = 0;
   int code = platform::FileSize(file.handle, size);
