@@ -39,12 +39,12 @@ void ProcessAreaBlock(RunContext& run, std::string_view areaText) {
   LogStatus(run.log, " **>** Scaning area " + area.name + "...[" + NumberText(area.number) + "]");
 
   ShortString line;
-  std::string whole;
+  std::string scratch;
   for (;;) {
     bool atEnd = AtEnd(run.configFile);
     StrictCheck();
     if (atEnd) return;
-    ReadLine(run.configFile, line, &whole);
+    std::string_view whole = ReadWholeLine(run.configFile, line, scratch);
     StrictCheck();
     if (SameUpper(line, "END")) {
       WriteLine(run.tempFile, whole);

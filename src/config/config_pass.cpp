@@ -28,12 +28,12 @@ PassResult CheckNoOtherRun(RunContext& run) {
 // The one pass: every line to the temporary file, area blocks worked on the way.
 void CopyLines(RunContext& run) {
   ShortString line;
-  std::string whole;
+  std::string scratch;
   for (;;) {
     bool atEnd = AtEnd(run.configFile);
     StrictCheck();
     if (atEnd) break;
-    ReadLine(run.configFile, line, &whole);
+    std::string_view whole = ReadWholeLine(run.configFile, line, scratch);
     StrictCheck();
     // Written back whole: only parsing is limited to the first 255 characters.
     WriteLine(run.tempFile, whole);

@@ -26,6 +26,9 @@ class ShortString {
   ShortString(const char* text) : ShortString(std::string_view(text)) {}
   ShortString(const std::string& text) : ShortString(std::string_view(text)) {}
 
+  // Stores a text in place, cut at the capacity: no temporary is built.
+  void assign(std::string_view text) { Assign(text); }
+
   std::string_view view() const { return std::string_view(bytes_, length_); }
   operator std::string_view() const { return view(); }
   std::string str() const { return std::string(bytes_, length_); }

@@ -143,10 +143,42 @@ void OpenAppend(TextFile& file) {
   }
 }
 
+namespace {
+
+// The common case, kept cheap because every configuration line passes here:
+// the line and its LF already lie in the read-ahead, and the line fits.
+bool ReadShortLine(TextFile& file, ShortString& line, std::string_view& whole) {
+  if (file.inputPos >= file.input.size()) return false;
+  const char* begin = file.input.data() + file.inputPos;
+  std::size_t limit = std::min(file.input.size() - file.inputPos, kLineCapacity + 1);
+  const char* lf = static_cast<const char*>(std::memchr(begin, '\n', limit));
+  if (lf == nullptr) return false;
+  std::size_t n = static_cast<std::size_t>(lf - begin);
+  if (std::memchr(begin, kCtrlZ, n) != nullptr) return false;
+  std::size_t length = n;
+  if (length > 0 && begin[length - 1] == '\r') --length;
+  if (std::memchr(begin, '\r', length) != nullptr) return false;
+  whole = std::string_view(begin, length);
+  line.assign(whole);
+  file.inputPos += n + 1;
+  return true;
+}
+
+}  // namespace
+
 void ReadLine(TextFile& file, ShortString& line, std::string* whole) {
+  if (!ReadableNow(file)) {
+    line = ShortString();
+    if (whole != nullptr) whole->clear();
+    return;
+  }
+  std::string_view view;
+  if (ReadShortLine(file, line, view)) {
+    if (whole != nullptr) whole->assign(view);
+    return;
+  }
   line = ShortString();
   if (whole != nullptr) whole->clear();
-  if (!ReadableNow(file)) return;
 
   char kept[kLineCapacity];
   std::size_t keptCount = 0;
@@ -198,6 +230,14 @@ void ReadLine(TextFile& file, ShortString& line, std::string* whole) {
     if (whole != nullptr) whole->append(begin, static_cast<std::size_t>(stop - begin));
     file.inputPos += static_cast<std::size_t>(stop - begin);
   }
+}
+
+std::string_view ReadWholeLine(TextFile& file, ShortString& line, std::string& scratch) {
+  std::string_view view;
+  if (PendingIoError() == 0 && file.mode == FileMode::kReading && ReadShortLine(file, line, view))
+    return view;
+  ReadLine(file, line, &scratch);
+  return scratch;
 }
 
 bool AtEnd(TextFile& file) {

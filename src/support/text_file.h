@@ -47,6 +47,10 @@ void OpenAppend(TextFile& file);
 // uses up a unit), the rest of the line is passed over. When `whole` is
 // given it receives every byte of the line but the CRs, however long.
 void ReadLine(TextFile& file, ShortString& line, std::string* whole = nullptr);
+// ReadLine for the streaming pass: the whole line is returned as a view that
+// stays valid until the next read, copied into `scratch` only when it does
+// not lie in the read-ahead in one piece.
+std::string_view ReadWholeLine(TextFile& file, ShortString& line, std::string& scratch);
 // True at the end of the data or before a Ctrl-Z.
 bool AtEnd(TextFile& file);
 
