@@ -2,6 +2,10 @@
 // Each scenario is a small script: set up a scratch directory, run brimvel
 // under faketime one or more times, and check what each run left behind.
 // The format is described in scenarios/README.md.
+//
+// With BRIMVEL_E2E_WINE set (the path of wine), the binary is a Windows
+// program: every run goes through wine, and the placeholders stand for
+// Windows paths (Z:\...).
 
 #include <fcntl.h>
 #include <grp.h>
@@ -50,6 +54,16 @@ std::string BinaryPath() { return Setting("BRIMVEL_E2E_BIN", BRIMVEL_E2E_BIN); }
 std::string RecorderPath() { return Setting("BRIMVEL_E2E_RECORDER", BRIMVEL_E2E_RECORDER); }
 std::string ScenarioDir() { return Setting("BRIMVEL_E2E_SCENARIOS", BRIMVEL_E2E_SCENARIOS); }
 std::string FaketimePath() { return Setting("BRIMVEL_E2E_FAKETIME", BRIMVEL_E2E_FAKETIME); }
+std::string WinePath() { return Setting("BRIMVEL_E2E_WINE", ""); }
+bool OnWindows() { return !WinePath().empty(); }
+const char* PlatformName() { return OnWindows() ? "win32" : "posix"; }
+
+// Wine shows the host's root as drive Z:.
+std::string WindowsPath(const fs::path& path) {
+  std::string out = "Z:" + fs::absolute(path).string();
+  std::replace(out.begin(), out.end(), '/', '\\');
+  return out;
+}
 
 std::string ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -218,17 +232,36 @@ struct Directive {
   std::optional<std::vector<std::string>> body;
 };
 
-std::vector<Directive> ParseScenario(const fs::path& path) {
-  std::vector<std::string> lines = SplitLf(ReadAll(path));
-  for (std::string& line : lines)
+// A line that starts with "posix:" or "win32:" belongs to that platform only
+// (one blank after the colon is dropped with it); the other platform does not
+// see the line at all, inside a body as well as outside.
+std::vector<std::pair<int, std::string>> PlatformLines(const fs::path& path) {
+  std::vector<std::pair<int, std::string>> lines;
+  int number = 0;
+  for (std::string line : SplitLf(ReadAll(path))) {
+    ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    bool posix = line.rfind("posix:", 0) == 0, win32 = line.rfind("win32:", 0) == 0;
+    if (posix || win32) {
+      if (posix != !OnWindows()) continue;
+      line.erase(0, line.size() > 6 && line[6] == ' ' ? 7 : 6);
+    }
+    lines.emplace_back(number, std::move(line));
+  }
+  return lines;
+}
+
+std::vector<Directive> ParseScenario(const fs::path& path) {
+  std::vector<std::pair<int, std::string>> numbered = PlatformLines(path);
+  std::vector<std::string> lines;
+  for (auto& [number, line] : numbered) lines.push_back(line);
   std::vector<Directive> directives;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string_view text = lines[i];
     std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos || text[first] == '#') continue;
     Directive directive;
-    directive.line = static_cast<int>(i + 1);
+    directive.line = numbered[i].first;
     std::size_t blank = text.find(' ', first);
     directive.keyword = std::string(text.substr(first, blank - first));
     directive.rest = blank == std::string_view::npos ? "" : std::string(text.substr(blank + 1));
@@ -278,11 +311,15 @@ class Scenario {
     work_ = root_ / "work";
     fs::create_directory(work_);
     // A short, fixed path for the post program keeps command lines readable.
-    fs::create_symlink(fs::absolute(RecorderPath()), root_ / "post");
+    fs::create_symlink(fs::absolute(RecorderPath()), PostPath());
     binary_ = fs::absolute(BinaryPath());
     ParseDateTime(kDefaultDate, &date_);
 
-    for (const Directive& directive : ParseScenario(file_)) {
+    std::vector<Directive> directives = ParseScenario(file_);
+    for (const Directive& directive : directives)
+      if (directive.keyword == "platform" && directive.rest != PlatformName())
+        GTEST_SKIP() << "runs on " << directive.rest << " only";
+    for (const Directive& directive : directives) {
       line_ = directive.line;
       Perform(directive);
       if (::testing::Test::HasFatalFailure()) return;
@@ -293,10 +330,17 @@ class Scenario {
  private:
   std::string Where() const { return file_.filename().string() + ":" + std::to_string(line_); }
 
+  fs::path PostPath() const { return root_ / (OnWindows() ? "post.exe" : "post"); }
+
+  // A path as the program under test spells it.
+  static std::string Native(const fs::path& path) {
+    return OnWindows() ? WindowsPath(path) : path.string();
+  }
+
   std::string Placeholders(std::string_view text) const {
-    std::string out = ReplaceAll(std::string(text), "@DIR@", work_.string());
-    out = ReplaceAll(out, "@RECORDER@", (root_ / "post").string());
-    return ReplaceAll(out, "@BIN@", binary_.string());
+    std::string out = ReplaceAll(std::string(text), "@DIR@", Native(work_));
+    out = ReplaceAll(out, "@RECORDER@", Native(PostPath()));
+    return ReplaceAll(out, "@BIN@", Native(binary_));
   }
 
   std::string Expand(std::string_view text) const { return DecodeEscapes(Placeholders(text)); }
@@ -374,14 +418,17 @@ class Scenario {
       unprivileged_ = true;
       // User nobody may not reach the build tree (CI clones anywhere): run
       // copies that live in the scratch directory.
-      fs::copy_file(binary_, root_ / "brimvel", fs::copy_options::overwrite_existing);
-      binary_ = root_ / "brimvel";
-      fs::remove(root_ / "post");
-      fs::copy_file(fs::absolute(RecorderPath()), root_ / "post");
+      fs::path copy = root_ / (OnWindows() ? "brimvel.exe" : "brimvel");
+      fs::copy_file(binary_, copy, fs::copy_options::overwrite_existing);
+      binary_ = copy;
+      fs::remove(PostPath());
+      fs::copy_file(fs::absolute(RecorderPath()), PostPath());
     } else if (k == "snapshot") {
       snapshot_ = TakeSnapshot();
     } else if (k == "post-exit") {
       postExit_ = words.empty() ? std::nullopt : std::optional<std::string>(words[0]);
+    } else if (k == "platform") {
+      // Handled before the first directive.
     } else if (k == "run") {
       FinishRun();
       Run(words);
@@ -439,6 +486,7 @@ class Scenario {
     std::string binary = binary_.string();
     std::string when = FormatTime(date_, "%Y-%m-%d %H:%M:%S");
     std::vector<std::string> argv = {faketime, when, binary};
+    if (OnWindows()) argv = {faketime, when, WinePath(), binary};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
 
     std::vector<std::string> env;
@@ -456,10 +504,19 @@ class Scenario {
     // File times are set by the scenario (and shifted after each run), so
     // faketime must not shift them again when the program reads them.
     env.push_back("NO_FAKE_STAT=1");
-    env.push_back("BRIMVEL_RECORD=" + callsPath.string());
+    env.push_back("BRIMVEL_RECORD=" + Native(callsPath));
     if (postExit_) env.push_back("BRIMVEL_EXIT=" + *postExit_);
 
     bool dropRoot = unprivileged_ && geteuid() == 0;
+    // Wine refuses a prefix its user does not own: nobody has one of its own.
+    std::string nobodyPrefix = Setting("BRIMVEL_E2E_WINEPREFIX_UNPRIVILEGED", "");
+    if (OnWindows() && dropRoot && !nobodyPrefix.empty()) {
+      std::erase_if(env, [](const std::string& e) {
+        return e.rfind("WINEPREFIX=", 0) == 0 || e.rfind("HOME=", 0) == 0;
+      });
+      env.push_back("WINEPREFIX=" + nobodyPrefix);
+      env.push_back("HOME=" + fs::path(nobodyPrefix).parent_path().string());
+    }
     if (dropRoot) {
       std::error_code ignored;
       lchown(root_.c_str(), kNobody, kNobody);

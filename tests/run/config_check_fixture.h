@@ -60,7 +60,8 @@ class ConfigCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TakeIoError();
-    dir_.Write("post", "#!/bin/sh\n");
+    // The test program itself is a program every platform can start.
+    std::filesystem::copy_file(::testing::internal::GetArgvs()[0], dir_.Path("post"));
     std::filesystem::permissions(dir_.Path("post"), std::filesystem::perms::owner_all);
     dir_.Write("plain", "not a program\n");
     dir_.MakeDirectory("out");
