@@ -29,6 +29,7 @@ enum class OpenKind {
   kReadWriteExisting,  // read and write, positioned at the start
   kAppendExisting,     // read and write; every write lands at the end, even
                        // when another process appends to the same file
+  kCreateAppend,       // as kAppendExisting, creating the file when missing
   kCreateLocked,       // like kCreateAlways, but first takes an exclusive lock
                        // that dies with the process; a held lock gives 32
 };

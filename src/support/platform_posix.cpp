@@ -123,6 +123,9 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
     case OpenKind::kAppendExisting:
       flags |= O_RDWR | O_APPEND;
       break;
+    case OpenKind::kCreateAppend:
+      flags |= O_RDWR | O_APPEND | O_CREAT;
+      break;
     case OpenKind::kCreateLocked:
       flags |= O_RDWR | O_CREAT;
       break;

@@ -100,6 +100,11 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
       creation = CREATE_ALWAYS;
       break;
     case OpenKind::kReadWriteExisting:
+    case OpenKind::kAppendExisting:
+      // The text layer positions at the end itself.
+      break;
+    case OpenKind::kCreateAppend:
+      creation = OPEN_ALWAYS;
       break;
     case OpenKind::kCreateLocked:
       // Nobody else may write it, so a second run meets a sharing violation;

@@ -55,7 +55,9 @@ void OpenLog(std::string_view name, RunLog& log) {
     OpenAppend(log.file);
     StrictCheck();
   } else {
-    OpenNew(log.file);
+    // Created for appending, never emptied: runs that start together before
+    // the log exists must not wipe each other's first lines.
+    OpenCreateAppend(log.file);
     if (TakeIoError() == 0) {
       log.unavailable = false;
       LogLine(log, " * Made new log file");
@@ -65,6 +67,9 @@ void OpenLog(std::string_view name, RunLog& log) {
     }
   }
   if (!log.unavailable) LogLine(log, log.banner + ": started..");
+  // A log that takes no lines (disk full, a size limit) ends the run before
+  // it works: its error must not surface later as another file's failure.
+  StrictCheck();
 }
 
 void LogLine(RunLog& log, std::string_view message) {

@@ -36,12 +36,14 @@ bool MatchFrom(std::string_view pattern, std::string_view name) {
   // Iterative wildcard match with single-star backtracking.
   std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || UpperChar(pattern[p]) == UpperChar(name[n]))) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == '*') {
+    // A '*' in the mask is always a wildcard, also where the name holds one.
+    if (p < pattern.size() && pattern[p] == '*') {
       starP = p++;
       starN = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || UpperChar(pattern[p]) == UpperChar(name[n]))) {
+      ++p;
+      ++n;
     } else if (starP != std::string_view::npos) {
       p = starP + 1;
       n = ++starN;

@@ -40,7 +40,7 @@ class ShortString {
   ShortString& operator+=(std::string_view more) {
     std::size_t room = kCapacity - length_;
     std::size_t n = more.size() < room ? more.size() : room;
-    std::memcpy(bytes_ + length_, more.data(), n);
+    if (n != 0) std::memcpy(bytes_ + length_, more.data(), n);
     length_ = static_cast<std::uint8_t>(length_ + n);
     return *this;
   }
@@ -83,7 +83,7 @@ class ShortString {
  private:
   void Assign(std::string_view text) {
     length_ = static_cast<std::uint8_t>(text.size() < kCapacity ? text.size() : kCapacity);
-    std::memmove(bytes_, text.data(), length_);
+    if (length_ != 0) std::memmove(bytes_, text.data(), length_);
   }
 
   std::uint8_t length_ = 0;

@@ -106,6 +106,17 @@ void OpenNewLocked(TextFile& file) {
   Open(file, platform::OpenKind::kCreateLocked, FileMode::kWriting);
 }
 
+void OpenCreateAppend(TextFile& file) {
+  if (!Open(file, platform::OpenKind::kCreateAppend, FileMode::kWriting) || file.console) return;
+  std::int64_t size = 0;
+  int code = platform::FileSize(file.handle, size);
+  if (code == 0) code = platform::SeekFile(file.handle, size);
+  if (code != 0) {
+    SetIoError(code);
+    CloseIfOpen(file);
+  }
+}
+
 void OpenDiscard(TextFile& file) {
   CloseIfOpen(file);
   ResetBuffers(file);

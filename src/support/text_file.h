@@ -37,6 +37,9 @@ void OpenNew(TextFile& file);
 // Like OpenNew, but takes an exclusive lock before emptying the file; another
 // process holding the lock leaves 32 pending and the file untouched.
 void OpenNewLocked(TextFile& file);
+// Opens for appending, creating the file when it is missing; an existing
+// file is never emptied.
+void OpenCreateAppend(TextFile& file);
 // Opens for writing into nothing: for a run that must change no file.
 void OpenDiscard(TextFile& file);
 // Opens for writing at the end; a Ctrl-Z among the last 128 bytes cuts the

@@ -33,6 +33,11 @@ TEST(MaskMatchesTest, WildcardsWithoutRegardToCase) {
       {"*.ZIP", "a.zipx", false},
       {"*.zip", "a.zip.bak", false},
       {"a?c", "ABC", true},
+      // A '*' in the mask stays a wildcard where the name holds one too.
+      {"*", "*x", true},
+      {"*.zip", "*.zip", true},
+      {"a*", "a*b", true},
+      {"a*c", "a*bc", true},
       {"a?c", "ac", false},
       {"a*", "a", true},
       {"*ab", "aab", true},
