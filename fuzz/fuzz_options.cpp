@@ -10,25 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_input.h"
 #include "support/short_string.h"
 #include "support/string_utils.h"
 
 using brimvel::ShortString;
 
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-std::string_view Part(std::string_view& rest) {
-  std::size_t end = rest.find('\n');
-  std::string_view part = rest.substr(0, end);
-  // An exhausted rest keeps pointing into the input: a default view has a
-  // null data pointer, which ShortString hands to memmove.
-  rest = rest.substr(end == std::string_view::npos ? rest.size() : end + 1);
-  return part;
-}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_input.h"
 #include "hatch/template_expansion.h"
 #include "support/short_string.h"
 
@@ -17,19 +18,6 @@ using brimvel::TemplateText;
 namespace {
 
 constexpr std::string_view kMacros[] = {"@File", "@Area", "@Option", "@Desc", "@AppDesc", ""};
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-std::string_view Part(std::string_view& rest) {
-  std::size_t end = rest.find('\n');
-  std::string_view part = rest.substr(0, end);
-  // An exhausted rest keeps pointing into the input: a default view has a
-  // null data pointer, which ShortString hands to memmove.
-  rest = rest.substr(end == std::string_view::npos ? rest.size() : end + 1);
-  return part;
-}
 
 void RequireWellFormed(const TemplateText& t) {
   Require(t.text.size() <= brimvel::ShortString::kCapacity);

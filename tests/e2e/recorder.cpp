@@ -11,32 +11,13 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-std::string EscapedArgument(const char* text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out = "[";
-  for (const char* p = text; *p != '\0'; ++p) {
-    unsigned char byte = static_cast<unsigned char>(*p);
-    if (byte < 0x20 || byte >= 0x7F || byte == '[' || byte == ']' || byte == '\\') {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    } else {
-      out += static_cast<char>(byte);
-    }
-  }
-  out += ']';
-  return out;
-}
-
-}  // namespace
+#include "argument_record.h"
 
 int main(int argc, char** argv) {
   std::string record;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) record += ' ';
-    record += EscapedArgument(argv[i]);
+    record += RecordedArgument(argv[i]);
   }
   record += '\n';
 

@@ -21,23 +21,9 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+#include "../e2e/argument_record.h"
 
-std::string Escaped(const char* text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out = "[";
-  for (const char* p = text; *p != '\0'; ++p) {
-    unsigned char byte = static_cast<unsigned char>(*p);
-    if (byte < 0x20 || byte >= 0x7F || byte == '[' || byte == ']' || byte == '\\') {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    } else {
-      out += static_cast<char>(byte);
-    }
-  }
-  return out + "]";
-}
+namespace {
 
 // One write per record: O_APPEND keeps records of concurrent callers whole.
 bool AppendLine(const char* path, const std::string& line) {
@@ -78,7 +64,7 @@ int main(int argc, char** argv) {
   std::string record;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) record += ' ';
-    record += Escaped(argv[i]);
+    record += RecordedArgument(argv[i]);
   }
   const char* recordPath = std::getenv("PROBE_RECORD");
   if (recordPath == nullptr || !AppendLine(recordPath, record + "\n")) {
