@@ -1,76 +1,180 @@
 #include "config/area_block.h"
 
 #include <string>
+#include <vector>
 
-#include "config/area_record.h"
 #include "config/schedule.h"
 #include "hatch/directory_entry.h"
 #include "hatch/entry_options.h"
 #include "hatch/file_entry.h"
-#include "support/io_error.h"
+#include "hatch/skip_list.h"
 #include "support/string_utils.h"
 
 namespace brimvel {
 
-void ApplyLimitLine(std::string_view line, std::int32_t& limit, std::string_view keyword) {
-  ShortString trimmed = TrimLeadingBlanks(line);
-  std::size_t blank = trimmed.view().find(' ');
-  // A keyword alone, without a blank after it, is not a limit line.
-  std::string_view word =
-      blank == std::string_view::npos ? std::string_view() : trimmed.view().substr(0, blank);
-  if (!SameUpper(word, UpperText(keyword))) return;
-  int errorPos = 0;
-  limit = TextToNumber(ArgumentText(trimmed), errorPos);
+namespace {
+
+// A line of a worked block, kept until the block's entries are worked.
+struct HeldLine {
+  std::string whole;
+  std::string text;  // the parsed 255 characters, when they differ from `whole`
+  std::int32_t number = 0;
+  bool byteOrderMark = false;
+};
+
+int FirstError(PassContext& pass, ConfigReader& reader) {
+  if (int code = reader.file().error(); code != 0) return code;
+  if (int code = pass.out.error(); code != 0) return code;
+  return pass.log.error();
 }
 
-void ProcessAreaBlock(RunContext& run, std::string_view areaText) {
+void Add(PassTotals& totals, const EntryResult& result) {
+  totals.handedOver += result.handedOver;
+  totals.bytes += result.bytes;
+  totals.heldBack += result.heldBack;
+  totals.notStarted += result.notStarted;
+  totals.failed += result.failed;
+}
+
+void AddSkip(SkipList& skips, const ConfigLine& line) { skips.Add(line.skipped); }
+
+// Streams a block that is not due: every line is copied, nothing is held.
+// Returns true when a WHEN line made the block due, after copying that line;
+// the rest of the block is then worked.
+bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, bool& sawSkip,
+                    bool& ended) {
+  ConfigLine line;
+  while (reader.Next(line)) {
+    if (pass.out.WriteLine(line.whole) != 0 || FirstError(pass, reader) != 0) return false;
+    switch (line.kind) {
+      case LineKind::kEnd:
+        ended = true;
+        return false;
+      case LineKind::kSize:
+        area.sizeLimit = line.limit;
+        break;
+      case LineKind::kCount:
+        area.countLimit = line.limit;
+        break;
+      case LineKind::kSkip:
+        sawSkip = true;
+        break;
+      case LineKind::kWhen:
+        area.enabled = ScheduleDue(line.argument, ReadDate(pass.clock));
+        if (area.enabled) return true;
+        break;
+      default:
+        break;
+    }
+  }
+  ended = true;  // the end of the file ends the block
+  return false;
+}
+
+// The skip lines that stood between `from` and where the reader is now,
+// read again by the same reader.
+int ReadSkipsBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine,
+                  SkipList& skips) {
+  std::int64_t here = reader.Tell();
+  std::int32_t hereLine = reader.lineNumber();
+  if (int code = reader.Rewind(from, fromLine, true); code != 0) return code;
+  ConfigLine line;
+  while (reader.Tell() < here && reader.Next(line))
+    if (line.kind == LineKind::kSkip) AddSkip(skips, line);
+  if (int code = reader.file().error(); code != 0) return code;
+  return reader.Rewind(here, hereLine, true);
+}
+
+}  // namespace
+
+int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& areaLine) {
   AreaRecord area;
-  area.name = FirstWord(areaText);
-  if (UpperText(area.name) == UpperText(run.areaFilter)) {
+  area.name = areaLine.argument;
+  if (UpperText(area.name) == UpperText(pass.areaFilter)) {
     area.enabled = true;
-  } else if (run.areaFilter.empty()) {
-    area.enabled = ScheduleDue(AfterFirstWord(areaText));
+  } else if (pass.areaFilter.empty()) {
+    area.enabled = ScheduleDue(areaLine.schedule, ReadDate(pass.clock));
   } else {
     area.enabled = false;
   }
-  area.number = ++run.areaCounter;
-  BlockTotals totals;
-  EntryOptions options;
-  LogStatus(run.log, " **>** Scaning area " + area.name + "...[" + NumberText(area.number) + "]");
+  area.number = ++pass.totals.areas;
+  pass.log.Status(" **>** Scaning area " + area.name + "...[" + NumberText(area.number) + "]");
 
-  ShortString line;
-  std::string scratch;
-  for (;;) {
-    bool atEnd = AtEnd(run.configFile);
-    StrictCheck();
-    if (atEnd) return;
-    std::string_view whole = ReadWholeLine(run.configFile, line, scratch);
-    StrictCheck();
-    if (SameUpper(line, "END")) {
-      WriteLine(run.tempFile, whole);
-      StrictCheck();
-      return;
-    }
-    std::string_view keyword = FirstWordView(line);
-    if (SameUpper(keyword, "SIZE") || SameUpper(keyword, "COUNT")) {
-      ApplyLimitLine(line, area.sizeLimit, "SIZE");
-      ApplyLimitLine(line, area.countLimit, "COUNT");
-    } else if (SameUpper(keyword, "WHEN")) {
-      ApplyWhenLine(line, area.enabled, "WHEN");
-    }
-    bool keep = true;
-    if (area.enabled && SameUpper(keyword, "DIRECTORY")) {
-      bool nothingHatched = ScanDirectory(run, AfterFirstWord(line), totals, area, options);
-      keep = !nothingHatched || options.stay;
-    } else if (area.enabled && SameUpper(keyword, "FILE")) {
-      bool hatched = HatchFileEntry(run, AfterFirstWord(line), totals, area, options);
-      keep = !hatched || options.stay;
-    }
-    if (keep) {
-      WriteLine(run.tempFile, whole);
-      StrictCheck();
+  SkipList skips;
+  if (!area.enabled) {
+    std::int64_t blockStart = reader.Tell();
+    std::int32_t blockLine = reader.lineNumber();
+    bool sawSkip = false;
+    bool ended = false;
+    bool due = StreamUntilDue(pass, reader, area, sawSkip, ended);
+    if (!due) return FirstError(pass, reader);
+    if (sawSkip) {
+      if (int code = ReadSkipsBack(reader, blockStart, blockLine, skips); code != 0) return code;
     }
   }
+
+  // Hold the rest of the block: its skip lines must be known before the
+  // first entry is worked.
+  std::vector<HeldLine> held;
+  ConfigLine line;
+  while (reader.Next(line)) {
+    HeldLine kept;
+    kept.whole.assign(line.whole);
+    if (line.text.view() != line.whole) kept.text.assign(line.text.view());
+    kept.number = line.number;
+    kept.byteOrderMark = line.byteOrderMark;
+    held.push_back(std::move(kept));
+    if (line.kind == LineKind::kSkip) AddSkip(skips, line);
+    if (line.kind == LineKind::kEnd) break;
+  }
+  if (int code = FirstError(pass, reader); code != 0) return code;
+
+  HatchContext hatch{pass.fs, pass.runner, pass.log, pass.out, pass.settings};
+  BlockTotals totals;
+  EntryOptions options;
+  for (const HeldLine& kept : held) {
+    line.whole = kept.whole;
+    line.text = ShortString(kept.text.empty() ? std::string_view(kept.whole) : kept.text);
+    line.number = kept.number;
+    line.byteOrderMark = kept.byteOrderMark;
+    Classify(line, true);
+    bool keep = true;
+    switch (line.kind) {
+      case LineKind::kSize:
+        area.sizeLimit = line.limit;
+        break;
+      case LineKind::kCount:
+        area.countLimit = line.limit;
+        break;
+      case LineKind::kWhen:
+        area.enabled = ScheduleDue(line.argument, ReadDate(pass.clock));
+        break;
+      case LineKind::kDirectory:
+        if (area.enabled) {
+          EntryResult result = ScanDirectory(hatch, line.argument, skips, totals, area, options);
+          Add(pass.totals, result);
+          if (result.outputError != 0) return result.outputError;
+          keep = result.handedOver > 0 || options.stay;
+        }
+        break;
+      case LineKind::kFile:
+        if (area.enabled) {
+          EntryResult result = HatchFileEntry(hatch, line.argument, totals, area, options);
+          Add(pass.totals, result);
+          keep = result.handedOver == 0 || options.stay;
+        }
+        break;
+      default:
+        break;
+    }
+    if (keep) {
+      pass.out.WriteLine(kept.whole);
+    } else {
+      pass.totals.dropped += 1;
+    }
+    if (int code = FirstError(pass, reader); code != 0) return code;
+  }
+  return 0;
 }
 
 }  // namespace brimvel

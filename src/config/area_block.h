@@ -1,19 +1,44 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
+#include <string>
 
-#include "run/run_context.h"
+#include "config/config_line.h"
+#include "hatch/entry_result.h"
+#include "hatch/hatch_context.h"
+#include "support/clock.h"
 
 namespace brimvel {
 
+// What the pass has done so far, over all blocks.
+struct PassTotals {
+  std::int32_t areas = 0;        // blocks met
+  std::int32_t handedOver = 0;   // programs started (or shown, in a dry run)
+  std::int64_t bytes = 0;
+  std::int32_t heldBack = 0;     // files found but refused by the limits
+  std::int32_t notStarted = 0;
+  std::int32_t failed = 0;
+  std::int32_t dropped = 0;      // entry lines left out of the new configuration
+  std::int32_t searchFailures = 0;
+};
+
+// Everything a pass works with. `out` is the new configuration.
+struct PassContext {
+  FileSystem& fs;
+  ProcessRunner& runner;
+  const Clock& clock;
+  RunLog& log;
+  TextFile& out;
+  HatchSettings settings;
+  ShortString areaFilter;  // -AREA: work only this area, whatever its schedule
+  PassTotals totals;
+};
+
 // Works one area block, from the line after its AREA line up to and
 // including its END line (or the end of the file), copying each line it
-// keeps to the temporary file.
-void ProcessAreaBlock(RunContext& run, std::string_view areaText);
-
-// For a line whose first word is the keyword (followed by a blank): the
-// limit becomes the number behind it, 0 when that is no number.
-void ApplyLimitLine(std::string_view line, std::int32_t& limit, std::string_view keyword);
+// keeps to the new configuration. A block that is worked is read to its
+// END first, so its skip lines are known before its entries are worked.
+// Returns 0, or the code of a failure to read or write.
+int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& areaLine);
 
 }  // namespace brimvel

@@ -1,102 +1,105 @@
 #include "config/config_pass.h"
 
-#include <string>
-
-#include "config/area_block.h"
-#include "hatch/file_entry.h"
-#include "run/daily_guard.h"
-#include "support/io_error.h"
-#include "support/platform.h"
-#include "support/run_end.h"
-#include "support/string_utils.h"
+#include "support/search.h"
 
 namespace brimvel {
 
 namespace {
 
+constexpr bool kKeepLineEnds = false;
+
 // With the temporary file locked, makes sure no other run has worked, or is
 // still finishing, the configuration this run opened at its start.
-PassResult CheckNoOtherRun(RunContext& run) {
-  if (platform::StillNamed(run.configFile.handle, run.configName.str()) != 0)
+PassResult CheckNoOtherRun(PassContext& pass, TextFile& config, bool forced,
+                           const std::function<bool()>& dayWorked) {
+  if (pass.fs.StillNamed(config.handle(), config.name()) != 0)
     return PassResult::kLocked;  // replaced by a run that worked meanwhile
-  if (platform::LockShared(run.configFile.handle) != 0)
+  if (pass.fs.LockShared(config.handle()) != 0)
     return PassResult::kLocked;  // a run that just replaced it is still ending
-  if (!run.forced && !ShouldWorkToday()) return PassResult::kAlreadyWorked;
+  if (!forced && dayWorked()) return PassResult::kAlreadyWorked;
   return PassResult::kDone;
 }
 
-// The one pass: every line to the temporary file, area blocks worked on the way.
-void CopyLines(RunContext& run) {
-  ShortString line;
-  std::string scratch;
-  for (;;) {
-    bool atEnd = AtEnd(run.configFile);
-    StrictCheck();
-    if (atEnd) break;
-    std::string_view whole = ReadWholeLine(run.configFile, line, scratch);
-    StrictCheck();
+// The one pass: every line to the new configuration, area blocks worked on
+// the way. Returns 0 or the code of a failure to read or write.
+int CopyLines(PassContext& pass, TextFile& config) {
+  ConfigReader reader(config);
+  ConfigLine line;
+  bool lineEndChosen = false;
+  while (reader.Next(line)) {
+    // The new configuration keeps the line ends the old one was written with.
+    if (kKeepLineEnds && !lineEndChosen && !config.LineEndRead().empty()) {
+      pass.out.SetLineEnd(config.LineEndRead());
+      lineEndChosen = true;
+    }
     // Written back whole: only parsing is limited to the first 255 characters.
-    WriteLine(run.tempFile, whole);
-    StrictCheck();
-    std::string_view keyword = FirstWordView(line);
-    if (SameUpper(keyword, "POSTPROG")) run.postProg = AfterFirstWord(line);
-    if (SameUpper(keyword, "APPENDDESC")) run.appendDesc = AfterFirstWord(line);
-    if (SameUpper(keyword, "AREA")) ProcessAreaBlock(run, AfterFirstWord(line));
+    pass.out.WriteLine(line.whole);
+    if (int code = pass.out.error(); code != 0) return code;
+    if (int code = pass.log.error(); code != 0) return code;
+    switch (line.kind) {
+      case LineKind::kPostProg:
+        pass.settings.postProg = line.argument;
+        break;
+      case LineKind::kAppendDesc:
+        pass.settings.appendDesc = line.argument;
+        break;
+      case LineKind::kArea:
+        if (int code = ProcessAreaBlock(pass, reader, line); code != 0) return code;
+        break;
+      default:
+        break;
+    }
   }
+  return config.error();
 }
+
+PassOutcome Failed(int code) { return PassOutcome{PassResult::kFailed, code}; }
 
 }  // namespace
 
-ShortString TempNameFor(const ShortString& configName) {
-  return DirectoryPart(configName) + kTempName;
+std::string TempNameFor(std::string_view configName, std::string_view separators) {
+  return std::string(DirectoryPart(configName, separators)) + kTempName;
 }
 
-PassResult ConfigPass(RunContext& run) {
-  BindFile(run.tempFile, TempNameFor(run.configName).view());
-  if (run.dryRun) {
-    OpenDiscard(run.tempFile);
-    LogStatus(run.log, "Loading configuration file " + run.configName + "..");
-    CopyLines(run);
-    CloseText(run.configFile);
-    StrictCheck();
-    return PassResult::kDone;
+PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, bool forced,
+                       const std::function<bool()>& dayWorked) {
+  const std::string& configName = config.name();
+  if (pass.settings.dryRun) {
+    temp.OpenDiscard();
+    pass.log.Status("Loading configuration file " + configName + "..");
+    if (int code = CopyLines(pass, config); code != 0) return Failed(code);
+    if (int code = config.Close(); code != 0) return Failed(code);
+    return PassOutcome{};
   }
-  OpenNewLocked(run.tempFile);
-  std::int32_t code = TakeIoError();
-  if (code == platform::kSharingViolation) return PassResult::kLocked;
+  int code = temp.OpenNewLocked();
+  if (code == kSharingViolation) return PassOutcome{PassResult::kLocked, 0};
   if (code != 0) {
-    LogError(run.log, "Temporary file brimvel.tmp couldn't be created..");
-  } else {
-    PassResult refusal = CheckNoOtherRun(run);
-    if (refusal != PassResult::kDone) {
-      // The lock is ours, so the empty file we made is nobody else's.
-      EraseFile(run.tempFile);
-      CloseText(run.tempFile);
-      TakeIoError();
-      return refusal;
-    }
+    pass.log.Error("Temporary file brimvel.tmp couldn't be created..");
+    pass.log.Status("Loading configuration file " + configName + "..");
+    // Nothing can be written: the first line to copy, or the final flush,
+    // meets a file that is not open.
+    return Failed(config.AtEnd() ? kNotOpen : kNotOpenForOutput);
   }
-  LogStatus(run.log, "Loading configuration file " + run.configName + "..");
+  PassResult refusal = CheckNoOtherRun(pass, config, forced, dayWorked);
+  if (refusal != PassResult::kDone) {
+    // The lock is ours, so the empty file we made is nobody else's.
+    temp.Erase();
+    temp.Close();
+    return PassOutcome{refusal, 0};
+  }
+  pass.log.Status("Loading configuration file " + configName + "..");
 
-  CopyLines(run);
+  if (code = CopyLines(pass, config); code != 0) return Failed(code);
 
   // The new configuration reaches the disk before it takes the old one's
   // place, and the move is one step: there is never a moment without a
   // complete configuration.
-  SyncText(run.tempFile);
-  StrictCheck();
-  CloseText(run.configFile);
-  StrictCheck();
-  code = platform::CheckWritable(run.configName.str());
-  if (code != 0) RuntimeErrorReport(code);
-  platform::CopyPermissions(run.configName.str(), run.tempFile.name);
-  ReplaceTo(run.tempFile, run.configName.view());
-  StrictCheck();
-  // The file stays open, and so locked, until the process ends: a run that
-  // starts now must see this one as still working until its marker is set.
-  FlushFile(run.tempFile);
-  StrictCheck();
-  return PassResult::kDone;
+  if (code = temp.Sync(); code != 0) return Failed(code);
+  if (code = config.Close(); code != 0) return Failed(code);
+  if (code = pass.fs.CheckWritable(configName); code != 0) return Failed(code);
+  pass.fs.CopyPermissions(configName, temp.name());
+  if (code = temp.ReplaceTo(configName); code != 0) return Failed(code);
+  return PassOutcome{};
 }
 
 }  // namespace brimvel

@@ -1,6 +1,5 @@
 #include "config/schedule.h"
 
-#include "support/clock.h"
 #include "support/string_utils.h"
 
 namespace brimvel {
@@ -20,8 +19,7 @@ bool NumberListHas(std::string_view list, std::int32_t value) {
   return false;
 }
 
-bool ScheduleDue(std::string_view schedule) {
-  DateParts today = ReadDate();
+bool ScheduleDue(std::string_view schedule, const DateParts& today) {
   bool due = false;
   if (UpperText(schedule) == "DAILY") due = true;
   ShortString word = FirstWord(schedule);
@@ -47,10 +45,6 @@ bool ScheduleDue(std::string_view schedule) {
     }
   }
   return due;
-}
-
-void ApplyWhenLine(std::string_view line, bool& enabled, std::string_view keyword) {
-  if (UpperText(FirstWord(line)) == UpperText(keyword)) enabled = ScheduleDue(AfterFirstWord(line));
 }
 
 }  // namespace brimvel

@@ -2,16 +2,18 @@
 
 #include <string_view>
 
-#include "config/area_record.h"
+#include "hatch/area_record.h"
 #include "hatch/entry_options.h"
-#include "run/run_context.h"
+#include "hatch/entry_result.h"
+#include "hatch/hatch_context.h"
+#include "hatch/skip_list.h"
 
 namespace brimvel {
 
-// Works one DIRECTORY line's entry text: hatches the files not on the area's
-// skip list as far as the limits allow, writing a skip line for each.
-// True when nothing was hatched.
-bool ScanDirectory(RunContext& run, std::string_view entryText, BlockTotals& totals,
-                   const AreaRecord& area, EntryOptions& options);
+// Works one DIRECTORY line's entry text: hands over the files the skip list
+// does not hold as far as the limits allow, writing a skip line for each.
+EntryResult ScanDirectory(const HatchContext& context, std::string_view entryText,
+                          const SkipList& skips, BlockTotals& totals, const AreaRecord& area,
+                          EntryOptions& options);
 
 }  // namespace brimvel

@@ -1,19 +1,11 @@
 #include "hatch/file_entry.h"
 
-#include "hatch/hatch_command.h"
-#include "support/io_error.h"
-#include "support/platform.h"
+#include <vector>
+
 #include "support/search.h"
 #include "support/string_utils.h"
 
 namespace brimvel {
-
-ShortString DirectoryPart(std::string_view path) {
-  std::string_view separators = platform::DirectorySeparators();
-  std::size_t end = path.size();
-  while (end > 0 && separators.find(path[end - 1]) == std::string_view::npos) --end;
-  return path.substr(0, end);
-}
 
 bool WithinLimits(const AreaRecord& area, std::int64_t size, BlockTotals& totals,
                   const EntryOptions& options) {
@@ -39,7 +31,7 @@ ShortString HatchingMessage(std::string_view name, const AreaRecord& area,
   return message;
 }
 
-bool SafeToHatch(RunContext& run, std::string_view directory, std::string_view name) {
+bool SafeToHatch(RunLog& log, std::string_view directory, std::string_view name) {
   bool plain = true;
   std::string shown(name);
   for (char& c : shown) {
@@ -50,54 +42,63 @@ bool SafeToHatch(RunContext& run, std::string_view directory, std::string_view n
     }
   }
   if (!plain) {
-    LogError(run.log, "Name " + ShortString(shown) +
-                          " holds a control character or a double quote, passed over");
+    log.Error("Name " + ShortString(shown) +
+              " holds a control character or a double quote, passed over");
     return false;
   }
   if (directory.size() + name.size() > ShortString::kCapacity) {
-    LogError(run.log,
-             "Path of " + ShortString(shown) + " is longer than 255 characters, passed over");
+    log.Error("Path of " + ShortString(shown) + " is longer than 255 characters, passed over");
     return false;
   }
   return true;
 }
 
-bool HatchFileEntry(RunContext& run, std::string_view entryText, BlockTotals& totals,
-                    const AreaRecord& area, EntryOptions& options) {
-  bool result = false;
+void CountHandOver(EntryResult& result, HandOver handOver, std::int64_t size) {
+  result.handedOver += 1;
+  result.bytes += size;
+  if (handOver == HandOver::kNotStarted) result.notStarted += 1;
+  if (handOver == HandOver::kFailed) result.failed += 1;
+}
+
+EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryText,
+                           BlockTotals& totals, const AreaRecord& area, EntryOptions& options) {
+  EntryResult result;
+  RunLog& log = context.log;
   ShortString mask = FirstWord(entryText);
   ParseEntryOptions(entryText, options);
-  ShortString directory = DirectoryPart(mask);
+  std::string directory(DirectoryPart(mask.view(), context.fs.DirectorySeparators()));
 
-  SearchRecord record;
-  SearchFirst(mask, kSearchFiles, record);
-  bool fromSearch = true;
-  if (OsStatus() != 0) {
-    LogBegin(run.log, "Error while searching for " + mask);
+  std::vector<FoundEntry> found;
+  result.searchCode = FindFiles(context.fs, mask.view(), kSearchFiles, found);
+  if (result.searchCode != 0) {
+    log.Begin("Error while searching for " + mask);
     if (!options.hidden) {
-      LogEnd(run.log, ", aborting...");
-      return false;
+      log.End(", aborting...");
+      return result;
     }
-    LogEnd(run.log, ", but we'll continue..");
+    log.End(", but we'll continue..");
     // The mask itself stands in for the one file found.
-    fromSearch = false;
-    record.name = mask;
-    record.fullName = mask.str();
-    record.size = 0;
+    if (WithinLimits(area, 0, totals, options)) {
+      log.Status(HatchingMessage(mask.view(), area, totals));
+      CountHandOver(result, HatchFile(context, mask.view(), area, options), 0);
+    } else {
+      result.heldBack += 1;
+    }
+    return result;
   }
 
-  for (;;) {
-    if (!fromSearch || SafeToHatch(run, directory, record.fullName)) {
-      if (WithinLimits(area, static_cast<std::int64_t>(record.size), totals, options)) {
-        LogStatus(run.log, HatchingMessage(record.name, area, totals));
-        std::string path = fromSearch ? directory.str() + record.fullName : mask.str();
-        HatchFile(run, path, area, options);
-        result = true;
+  for (const FoundEntry& entry : found) {
+    if (SafeToHatch(log, directory, entry.name)) {
+      std::int64_t size = static_cast<std::int64_t>(entry.size);
+      if (WithinLimits(area, size, totals, options)) {
+        log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
+        CountHandOver(result, HatchFile(context, directory + entry.name, area, options), size);
+      } else {
+        result.heldBack += 1;
       }
     }
-    if (options.hidden || !fromSearch) break;
-    SearchNext(record);
-    if (OsStatus() != 0) break;
+    // -HIDDEN takes only the first file the search finds.
+    if (options.hidden) break;
   }
   return result;
 }

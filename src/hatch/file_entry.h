@@ -4,23 +4,22 @@
 #include <string>
 #include <string_view>
 
-#include "config/area_record.h"
+#include "hatch/area_record.h"
 #include "hatch/entry_options.h"
-#include "run/run_context.h"
+#include "hatch/entry_result.h"
+#include "hatch/hatch_command.h"
+#include "hatch/hatch_context.h"
 
 namespace brimvel {
 
-// Works one FILE line's entry text; true when at least one file was hatched.
-bool HatchFileEntry(RunContext& run, std::string_view entryText, BlockTotals& totals,
-                    const AreaRecord& area, EntryOptions& options);
+// Works one FILE line's entry text.
+EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryText,
+                           BlockTotals& totals, const AreaRecord& area, EntryOptions& options);
 
 // Whether one more file of this size fits the block's limits; an admitted
 // file is counted at once.
 bool WithinLimits(const AreaRecord& area, std::int64_t size, BlockTotals& totals,
                   const EntryOptions& options);
-
-// The path up to and including its last directory separator.
-ShortString DirectoryPart(std::string_view path);
 
 // The "Hatching" progress message, with the count and size parts the limits ask for.
 ShortString HatchingMessage(std::string_view name, const AreaRecord& area,
@@ -29,6 +28,9 @@ ShortString HatchingMessage(std::string_view name, const AreaRecord& area,
 // A found name is hatched only when it can stand in a configuration line and
 // on a command line unchanged: no control bytes, no double quote, and a full
 // path that fits a text. Otherwise the reason is logged and false returned.
-bool SafeToHatch(RunContext& run, std::string_view directory, std::string_view name);
+bool SafeToHatch(RunLog& log, std::string_view directory, std::string_view name);
+
+// Adds one hand-over to the entry's result.
+void CountHandOver(EntryResult& result, HandOver handOver, std::int64_t size);
 
 }  // namespace brimvel

@@ -4,10 +4,7 @@
 
 #include "hatch/template_expansion.h"
 #include "support/error_text.h"
-#include "support/io_error.h"
-#include "support/platform.h"
 #include "support/string_utils.h"
-#include "support/text_file.h"
 
 namespace brimvel {
 
@@ -27,7 +24,7 @@ struct Command {
   bool filled = false;
 };
 
-Command Expand(const RunContext& run, std::string_view path, const AreaRecord& area,
+Command Expand(const HatchSettings& run, std::string_view path, const AreaRecord& area,
                const EntryOptions& options) {
   TemplateText appDesc =
       ExpandTemplate(TemplateText::FromTemplate(run.appendDesc), options.desc, "@Desc");
@@ -54,54 +51,54 @@ Command Expand(const RunContext& run, std::string_view path, const AreaRecord& a
 
 }  // namespace
 
-ShortString BuildCommand(const RunContext& run, std::string_view path, const AreaRecord& area,
-                         const EntryOptions& options) {
+ShortString BuildCommand(const HatchSettings& run, std::string_view path,
+                         const AreaRecord& area, const EntryOptions& options) {
   return Expand(run, path, area, options).text;
 }
 
-void HatchFile(RunContext& run, std::string_view path, const AreaRecord& area,
-               const EntryOptions& options) {
-  Command built = Expand(run, path, area, options);
+HandOver HatchFile(const HatchContext& context, std::string_view path, const AreaRecord& area,
+                   const EntryOptions& options) {
+  const HatchSettings& settings = context.settings;
+  RunLog& log = context.log;
+  Command built = Expand(settings, path, area, options);
   const ShortString& command = built.text;
-  LogStatus(run.log, (run.dryRun ? "Would execute " : "Executing ") + command);
+  log.Status((settings.dryRun ? "Would execute " : "Executing ") + command);
 
   std::string fileArgument = FileArgument(path);
-  bool handedOver = false;
-  if (built.filled && UpperText(run.postProg).view().find("@FILE") != std::string_view::npos &&
+  HandOver result = HandOver::kDone;
+  if (built.filled && UpperText(settings.postProg).view().find("@FILE") != std::string_view::npos &&
       command.view().find(fileArgument) == std::string_view::npos) {
     // The command was cut inside the path: the program would get another name.
-    LogError(run.log, " -> Command for " + ShortString(path) +
-                          " is longer than 255 characters, not executed");
-  } else if (run.dryRun) {
+    log.Error(" -> Command for " + ShortString(path) +
+              " is longer than 255 characters, not executed");
+    result = HandOver::kNotRun;
+  } else if (settings.dryRun) {
     // Nothing is started; the hand-over is shown as if it succeeded.
-    if (options.deleteFile) LogLine(run.log, " -> Would delete file " + ShortString(path));
-    return;
+    if (options.deleteFile) log.Line(" -> Would delete file " + ShortString(path));
+    return HandOver::kDone;
   } else {
     int exitCode = 0;
-    int status =
-        platform::RunAndWait(FirstWord(command).str(), AfterFirstWord(command).str(), exitCode);
-    SetOsStatus(status);
+    int status = context.runner.RunAndWait(FirstWord(command).str(),
+                                           AfterFirstWord(command).str(), exitCode);
     if (status != 0) {
-      LogError(run.log, " -> " + ErrorText(status, FirstWord(run.postProg)));
+      log.Error(" -> " + ErrorText(status, FirstWord(settings.postProg)));
+      result = HandOver::kNotStarted;
     } else if (exitCode != 0) {
-      LogError(run.log,
-               " -> " + FirstWord(run.postProg) + " ended with exit code " + NumberText(exitCode));
-    } else {
-      handedOver = true;
+      log.Error(" -> " + FirstWord(settings.postProg) + " ended with exit code " +
+                NumberText(exitCode));
+      result = HandOver::kFailed;
     }
   }
 
-  if (!options.deleteFile) return;
-  if (!handedOver) {
+  if (!options.deleteFile) return result;
+  if (result != HandOver::kDone) {
     // Deleting a file that never reached its area would lose it.
-    LogError(run.log, " -> File " + ShortString(path) + " kept, its hand-over failed");
-    return;
+    log.Error(" -> File " + ShortString(path) + " kept, its hand-over failed");
+    return result;
   }
-  LogLine(run.log, " -> Deleting file " + ShortString(path));
-  TextFile victim;
-  BindFile(victim, path);
-  EraseFile(victim);
-  TakeIoError();
+  log.Line(" -> Deleting file " + ShortString(path));
+  context.fs.Erase(std::string(path));
+  return result;
 }
 
 }  // namespace brimvel

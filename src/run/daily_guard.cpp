@@ -1,31 +1,22 @@
 #include "run/daily_guard.h"
 
-#include "support/clock.h"
-#include "support/io_error.h"
-#include "support/search.h"
-#include "support/text_file.h"
-
 namespace brimvel {
 
-bool ShouldWorkToday() {
-  DateParts today = ReadDate();
-  SearchRecord record;
-  SearchFirst(kWorkFlag, kSearchEverything, record);
-  if (OsStatus() != 0) return true;
-  DateTimeParts marked = UnpackDateTime(record.time);
-  return !(marked.year == today.year && marked.month == today.month && marked.day == today.day);
+bool DayWorked(FileSystem& fs, const Clock& clock) {
+  FoundEntry marker;
+  if (fs.Describe(kWorkFlag, marker) != 0) return false;
+  DateParts today = ReadDate(clock);
+  DateTimeParts marked = UnpackDateTime(marker.time);
+  return marked.year == today.year && marked.month == today.month && marked.day == today.day;
 }
 
-void MarkWorkedToday() {
-  TextFile flag;
-  BindFile(flag, kWorkFlag);
-  OpenNew(flag);
-  if (TakeIoError() != 0) {
-    WriteLine(ConsoleOutput(), "Error rewriting work flag!..");
-    return;
+int MarkWorkedToday(FileSystem& fs, TextFile& console) {
+  TextFile flag(fs, kWorkFlag);
+  if (flag.OpenNew() != 0) {
+    console.WriteLine("Error rewriting work flag!..");
+    return 0;
   }
-  CloseText(flag);
-  StrictCheck();
+  return flag.Close();
 }
 
 }  // namespace brimvel

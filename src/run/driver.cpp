@@ -1,17 +1,15 @@
 #include "run/driver.h"
 
-#include <string>
-#include <vector>
-
+#include "config/config_check.h"
 #include "config/config_pass.h"
-#include "run/config_check.h"
 #include "run/daily_guard.h"
-#include "run/run_context.h"
-#include "support/io_error.h"
-#include "support/platform.h"
-#include "support/run_end.h"
+#include "run/run_options.h"
 #include "support/run_log.h"
 #include "support/string_utils.h"
+
+#ifndef BRIMVEL_VERSION
+#error "BRIMVEL_VERSION comes from the build"
+#endif
 
 namespace brimvel {
 
@@ -38,112 +36,91 @@ constexpr const char* kUsage[] = {
     "number of the failed file operation. See brimvel(1).",
 };
 
-bool HasParameter(const std::vector<std::string>& parameters, std::string_view upperName) {
-  for (const std::string& parameter : parameters)
-    if (SameUpper(parameter, upperName)) return true;
-  return false;
+// The end of a run that found a file it needs failing: the code goes out
+// as "Runtime error N" and as the exit code, as it always has.
+int RuntimeError(const RunEnvironment& env, int code) {
+  env.errors.WriteLine("Runtime error " + std::to_string(code));
+  return code;
 }
 
 // A dry run has no log file, but its console shows the same end lines.
-void FinishLog(RunContext& run) {
-  if (!run.dryRun) {
-    CloseLog(run.log);
-    return;
-  }
-  LogLine(run.log, "End..");
-  WriteLine(ConsoleOutput(), "");
+int FinishLog(const RunEnvironment& env, RunLog& log, int exitCode) {
+  if (int code = log.Close(); code != 0) return RuntimeError(env, code);
+  return exitCode;
 }
 
-[[noreturn]] void RefuseWorkedDay(RunContext& run) {
-  LogLine(run.log, "Already worked today... (use -D for ignore this fact)");
-  FinishLog(run);
-  EndRun(0);
+int RefuseWorkedDay(const RunEnvironment& env, RunLog& log) {
+  log.Line("Already worked today... (use -D for ignore this fact)");
+  return FinishLog(env, log, 0);
 }
 
-[[noreturn]] void RefuseBusy(RunContext& run) {
-  LogLine(run.log, "Configuration file " + run.configName +
-                       " is being worked by another run, leaving it alone..");
-  FinishLog(run);
-  EndRun(0);
-}
-
-void ReadOptions(RunContext& run, const std::vector<std::string>& parameters) {
-  for (const std::string& parameter : parameters)
-    run.commandLine = run.commandLine + " " + parameter;
-  GetOptionValue("-CFG", run.configName, run.commandLine);
-  GetOptionValue("-AREA", run.areaFilter, run.commandLine);
-}
-
-// The answers that touch nothing: no log, no marker, no configuration change.
-void AnswerQuestions(RunContext& run, const std::vector<std::string>& parameters) {
-  TextFile& console = ConsoleOutput();
-  if (HasParameter(parameters, "--HELP") || HasParameter(parameters, "-?") ||
-      HasParameter(parameters, "-H")) {
-    for (const char* line : kUsage) WriteLine(console, line);
-    EndRun(0);
-  }
-  if (HasParameter(parameters, "--VERSION")) {
-    WriteLine(console, kBanner);
-    EndRun(0);
-  }
-  if (HasParameter(parameters, "-CHECK")) {
-    ReadOptions(run, parameters);
-    EndRun(CheckConfiguration(run.configName, console) == 0 ? 0 : 1);
-  }
+int RefuseBusy(const RunEnvironment& env, RunLog& log, const ShortString& configName) {
+  log.Line("Configuration file " + configName + " is being worked by another run, leaving it alone..");
+  return FinishLog(env, log, 0);
 }
 
 }  // namespace
 
-void RunMain(int argc, char** argv) {
-  RegisterExitProcedure(RestoreTitle);
-  SaveTitle();
+std::string Banner() { return std::string("Brimvel {v") + BRIMVEL_VERSION + "W32}"; }
 
-  RunContext run;
-  std::vector<std::string> parameters = platform::CommandLineParameters(argc, argv);
-  AnswerQuestions(run, parameters);
+int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameters) {
+  RunOptions options = ReadRunOptions(parameters);
+  TextFile& console = env.console;
+  // The answers that touch nothing: no log, no marker, no configuration change.
+  if (options.help) {
+    for (const char* line : kUsage) console.WriteLine(line);
+    return 0;
+  }
+  if (options.version) {
+    console.WriteLine(Banner());
+    return 0;
+  }
+  if (options.check)
+    return CheckConfiguration(env.fs, env.runner, options.configName.str(), console) == 0 ? 0 : 1;
 
-  run.log.banner = kBanner;
-  run.dryRun = HasParameter(parameters, "-N");
-  if (run.dryRun) {
+  RunLog log(console, env.clock, Banner());
+  log.SetTitleSink(env.showTitle);
+  if (options.dryRun) {
     // Everything goes to the console only; the log file is left alone.
-    run.log.unavailable = true;
-    LogLine(run.log, run.log.banner + ": started.. (dry run, nothing is changed)");
-  } else {
-    OpenLog("brimvel.log", run.log);
+    log.ConsoleOnly();
+    log.Line(Banner() + ": started.. (dry run, nothing is changed)");
+  } else if (int code = log.Open(env.fs, "brimvel.log"); code != 0) {
+    return RuntimeError(env, code);
   }
 
-  ShortString first = parameters.empty() ? ShortString() : ShortString(parameters.front());
-  run.forced = UpperText(first) == "-D";
-  if (!ShouldWorkToday() && !run.forced) RefuseWorkedDay(run);
+  auto dayWorked = [&env] { return DayWorked(env.fs, env.clock); };
+  if (!options.forced && dayWorked()) return RefuseWorkedDay(env, log);
 
-  ReadOptions(run, parameters);
-
-  BindFile(run.configFile, run.configName.view());
-  std::int32_t code = platform::kFileNotFound;
-  // An empty name would mean standard input: refuse it like a missing file.
-  if (!run.configName.empty()) {
-    OpenRead(run.configFile);
-    code = TakeIoError();
-  }
+  TextFile config(env.fs, options.configName.str());
+  int code = config.OpenRead();
   // Another run holds the configuration it just wrote until it ends.
-  if (code == platform::kSharingViolation) RefuseBusy(run);
+  if (code == kSharingViolation) return RefuseBusy(env, log, options.configName);
   if (code != 0) {
-    LogLine(run.log, "Shit, I can't open configuration file " + run.configName + "!..");
+    log.Line("Shit, I can't open configuration file " + options.configName + "!..");
     // A scheduler must see the failure, so the error number is the exit code.
-    EndRun(code);
+    return code;
   }
 
-  switch (ConfigPass(run)) {
+  TextFile temp(env.fs, TempNameFor(options.configName.view(), env.fs.DirectorySeparators()));
+  PassContext context{env.fs,  env.runner, env.clock, log, temp,
+                      HatchSettings{{}, {}, options.dryRun}, options.areaFilter, {}};
+  PassOutcome outcome = ConfigPass(context, config, temp, options.forced, dayWorked);
+  switch (outcome.result) {
     case PassResult::kLocked:
-      RefuseBusy(run);
+      return RefuseBusy(env, log, options.configName);
     case PassResult::kAlreadyWorked:
-      RefuseWorkedDay(run);
+      return RefuseWorkedDay(env, log);
+    case PassResult::kFailed:
+      return RuntimeError(env, outcome.error);
     case PassResult::kDone:
       break;
   }
-  if (!run.dryRun) MarkWorkedToday();
-  FinishLog(run);
-  EndRun(0);
+  if (!options.dryRun) {
+    if (int failed = MarkWorkedToday(env.fs, console); failed != 0) return RuntimeError(env, failed);
+  }
+  // `temp` is the new configuration: it stays open, and so locked, until
+  // the run has ended.
+  return FinishLog(env, log, 0);
 }
 
 }  // namespace brimvel

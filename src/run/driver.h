@@ -1,8 +1,31 @@
 #pragma once
 
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/clock.h"
+#include "support/file_system.h"
+#include "support/process_runner.h"
+#include "support/text_file.h"
+
 namespace brimvel {
 
-// The whole run; always ends the process.
-[[noreturn]] void RunMain(int argc, char** argv);
+// The banner of the log and of --version.
+std::string Banner();
+
+// What a run works with: the OS, or fakes in tests.
+struct RunEnvironment {
+  FileSystem& fs;
+  ProcessRunner& runner;
+  const Clock& clock;
+  TextFile& console;
+  TextFile& errors;  // standard error: "Runtime error N"
+  std::function<void(std::string_view)> showTitle = {};  // progress in the console title
+};
+
+// One start of the program with its parameters; returns the exit code.
+int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameters);
 
 }  // namespace brimvel

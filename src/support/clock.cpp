@@ -2,24 +2,13 @@
 
 namespace brimvel {
 
-namespace {
-ClockSource& Source() {
-  static ClockSource source;
-  return source;
-}
-
-platform::LocalTime Read() { return Source() ? Source()() : platform::Now(); }
-}  // namespace
-
-void SetClockSource(ClockSource source) { Source() = std::move(source); }
-
-DateParts ReadDate() {
-  platform::LocalTime now = Read();
+DateParts ReadDate(const Clock& clock) {
+  LocalTime now = clock.Now();
   return DateParts{now.year, now.month, now.day, now.dayOfWeek};
 }
 
-TimeParts ReadTime() {
-  platform::LocalTime now = Read();
+TimeParts ReadTime(const Clock& clock) {
+  LocalTime now = clock.Now();
   return TimeParts{now.hour, now.minute, now.second, now.millisecond / 10};
 }
 
@@ -41,6 +30,13 @@ std::uint32_t PackDateTime(const DateTimeParts& parts) {
          (static_cast<std::uint32_t>(parts.day) << 16) |
          (static_cast<std::uint32_t>(parts.month) << 21) |
          (static_cast<std::uint32_t>(parts.year - 1980) << 25);
+}
+
+int DayOfWeek(int year, int month, int day) {
+  // Sakamoto's method.
+  static constexpr int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+  if (month < 3) year -= 1;
+  return (year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day) % 7;
 }
 
 }  // namespace brimvel

@@ -10,3 +10,11 @@ namespace brimvel {
 std::string TitleToUtf8(std::string_view title);
 
 }  // namespace brimvel
+
+namespace brimvel {
+
+// Log texts are in code page 866; window titles in 1251.
+char OemToTitleChar(char c);
+std::string OemToTitleText(std::string_view text);
+
+}  // namespace brimvel

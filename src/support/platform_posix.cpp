@@ -16,7 +16,6 @@
 #include "support/code_page.h"
 #include "support/command_line.h"
 #include "support/platform.h"
-#include "support/search.h"
 #include "support/string_utils.h"
 
 extern char** environ;
@@ -43,9 +42,32 @@ int MapErrno(int error) {
     case EFBIG:
       return kDiskFull;
     case EWOULDBLOCK:
+    case EBUSY:
+    case ETXTBSY:
       return kSharingViolation;
+    case EBADF:
+      return 6;  // invalid handle
+    case ENOMEM:
+      return 8;  // not enough memory
+    case EMFILE:
+    case ENFILE:
+      return 4;  // too many open files
+    case ENOEXEC:
+      return 11;  // invalid format
+    case EXDEV:
+      return 17;  // not the same device
+    case EEXIST:
+      return 80;  // file exists
+    case EINVAL:
+      return 87;  // invalid parameter
+    case ENAMETOOLONG:
+      return 206;  // name too long
+    case ELOOP:
+      return kPathNotFound;
     default:
-      return error;
+      // Anything else (EIO among them) is a plain failure: passing errno on
+      // would give it the meaning of an unrelated platform code.
+      return kGeneralFailure;
   }
 }
 
@@ -268,49 +290,49 @@ int CheckRunnable(const std::string& program) {
 }
 
 const char* DirectorySeparators() { return "/"; }
+const char* LineEnd() { return "\r\n"; }
 bool NamesIgnoreCase() { return false; }
 
 Handle StandardInput() { return 0; }
 Handle StandardOutput() { return 1; }
 Handle StandardError() { return 2; }
 
-int FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
-  entries.clear();
-  std::size_t slash = pattern.rfind('/');
-  std::string prefix = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
-  std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
-  std::string directory = prefix.empty() ? std::string(".") : prefix;
+namespace {
 
-  DIR* dir = opendir(directory.c_str());
+bool Describe(const std::string& path, const std::string& name, FoundEntry& entry) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return false;  // broken link
+  entry.name = name;
+  entry.attributes = 0;
+  if (S_ISDIR(info.st_mode)) {
+    entry.attributes |= kAttrDirectory;
+  } else if (S_ISREG(info.st_mode)) {
+    entry.attributes |= kAttrArchive;
+    if (ReadOnly(info)) entry.attributes |= kAttrReadOnly;
+  } else {
+    return false;  // FIFOs, sockets and devices are never handed over
+  }
+  if (!name.empty() && name[0] == '.' && name != "." && name != "..")
+    entry.attributes |= kAttrHidden;
+  entry.time = PackLocalTime(info.st_mtime);
+  entry.size = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+}  // namespace
+
+int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries) {
+  entries.clear();
+  DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
   if (dir == nullptr) {
     int code = LastError();
     return code == kFileNotFound ? kPathNotFound : code;
   }
   while (struct dirent* item = readdir(dir)) {
-    std::string name = item->d_name;
-    if (!MaskMatches(namePattern, name)) continue;
-    struct stat info;
-    std::string path = prefix + name;
-    if (stat(path.c_str(), &info) != 0) continue;  // broken link
     FoundEntry entry;
-    entry.name = name;
-    entry.attributes = 0;
-    if (S_ISDIR(info.st_mode)) {
-      entry.attributes |= kAttrDirectory;
-    } else if (S_ISREG(info.st_mode)) {
-      entry.attributes |= kAttrArchive;
-      if (ReadOnly(info)) entry.attributes |= kAttrReadOnly;
-    } else {
-      continue;  // FIFOs, sockets and devices are never handed over
-    }
-    if (!name.empty() && name[0] == '.' && name != "." && name != "..")
-      entry.attributes |= kAttrHidden;
-    entry.time = PackLocalTime(info.st_mtime);
-    entry.size = static_cast<std::uint64_t>(info.st_size);
-    entries.push_back(std::move(entry));
+    if (Describe(directory + item->d_name, item->d_name, entry)) entries.push_back(std::move(entry));
   }
   closedir(dir);
-  if (entries.empty()) return kFileNotFound;
   // Ascending by the upper-cased name, ties by the raw bytes: the same order
   // on every run, whatever order the directory keeps.
   std::vector<std::pair<std::string, std::size_t>> keys;
@@ -329,6 +351,14 @@ int FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
   for (const auto& key : keys) sorted.push_back(std::move(entries[key.second]));
   entries = std::move(sorted);
   return 0;
+}
+
+int DescribeFile(const std::string& name, FoundEntry& entry) {
+  std::size_t slash = name.rfind('/');
+  std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+  struct stat info;
+  if (stat(name.c_str(), &info) != 0) return NameError(name, errno);
+  return Describe(name, base, entry) ? 0 : kFileNotFound;
 }
 
 int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode) {
@@ -408,7 +438,5 @@ void RestoreConsoleTitle() {
   WriteTerminal("\033[23;0t");
   titleState = TitleState::kReady;
 }
-
-void ExitProcess(int code) { std::exit(code); }
 
 }  // namespace brimvel::platform

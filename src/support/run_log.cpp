@@ -1,135 +1,93 @@
 #include "support/run_log.h"
 
-#include "support/clock.h"
-#include "support/io_error.h"
-#include "support/platform.h"
+#include "support/code_page.h"
 #include "support/string_utils.h"
 
 namespace brimvel {
 
 namespace {
 
-ShortString TwoDigits(int value) { return PadZeros(NumberText(value), 2); }
-
-void WriteBoth(RunLog& log, std::string_view text, bool endLine) {
-  if (!log.unavailable) {
-    if (endLine) {
-      WriteLine(log.file, text);
-    } else {
-      WriteText(log.file, text);
-    }
-  }
-  TextFile& console = ConsoleOutput();
-  if (endLine) {
-    WriteLine(console, text);
-  } else {
-    WriteText(console, text);
-  }
-  if (!log.unavailable) FlushFile(log.file);
+ShortString TwoDigits(int value) {
+  std::string text = std::to_string(value);
+  if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
+  return ShortString(text);
 }
 
 }  // namespace
 
-ShortString DateStamp() {
-  DateParts date = ReadDate();
-  ShortString year = NumberText(date.year);
-  return TwoDigits(date.day) + "." + TwoDigits(date.month) + "." + SubText(year, 3, 2);
+ShortString DateStamp(const Clock& clock) {
+  DateParts date = ReadDate(clock);
+  return TwoDigits(date.day) + "." + TwoDigits(date.month) + "." + TwoDigits(date.year % 100);
 }
 
-ShortString TimeStamp() {
-  TimeParts time = ReadTime();
+ShortString TimeStamp(const Clock& clock) {
+  TimeParts time = ReadTime(clock);
   return TwoDigits(time.hour) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second);
 }
 
-ShortString StampedLine(std::string_view marker, std::string_view message) {
-  ShortString date = DateStamp();
-  ShortString time = TimeStamp();
+ShortString StampedLine(const Clock& clock, std::string_view marker, std::string_view message) {
+  ShortString date = DateStamp(clock);
+  ShortString time = TimeStamp(clock);
   return " " + date + " " + time + " " + marker + message;
 }
 
-void OpenLog(std::string_view name, RunLog& log) {
-  BindFile(log.file, name);
-  OpenRead(log.file);
-  if (TakeIoError() == 0) {
-    log.unavailable = false;
-    OpenAppend(log.file);
-    StrictCheck();
-  } else {
-    // Created for appending, never emptied: runs that start together before
+RunLog::RunLog(TextFile& console, const Clock& clock, std::string banner)
+    : console_(console), clock_(clock), banner_(std::move(banner)) {}
+
+int RunLog::Open(FileSystem& fs, const std::string& name) {
+  file_.emplace(fs, name);
+  if (file_->OpenRead() == 0) {
+    if (int code = file_->OpenAppend(); code != 0) return code;
+  } else if (file_->OpenCreateAppend() == 0) {
+    // Made for appending, never emptied: runs that start together before
     // the log exists must not wipe each other's first lines.
-    OpenCreateAppend(log.file);
-    if (TakeIoError() == 0) {
-      log.unavailable = false;
-      LogLine(log, " * Made new log file");
-    } else {
-      log.unavailable = true;
-      LogLine(log, " ! I can't make log file!!!..");
-    }
+    Line(" * Made new log file");
+  } else {
+    file_.reset();
+    silentEnd_ = true;
+    Line(" ! I can't make log file!!!..");
+    return 0;
   }
-  if (!log.unavailable) LogLine(log, log.banner + ": started..");
+  Line(banner_ + ": started..");
   // A log that takes no lines (disk full, a size limit) ends the run before
-  // it works: its error must not surface later as another file's failure.
-  StrictCheck();
+  // it works: its failure must not surface later as another file's.
+  return error();
 }
 
-void LogLine(RunLog& log, std::string_view message) {
-  WriteBoth(log, StampedLine("", message).view(), true);
+void RunLog::WriteBoth(std::string_view text, bool endLine) {
+  if (file_) endLine ? file_->WriteLine(text) : file_->Write(text);
+  endLine ? console_.WriteLine(text) : console_.Write(text);
+  if (file_) file_->Flush();
 }
 
-void LogBegin(RunLog& log, std::string_view message) {
-  WriteBoth(log, StampedLine("", message).view(), false);
+void RunLog::Line(std::string_view message) {
+  WriteBoth(StampedLine(clock_, "", message).view(), true);
 }
 
-void LogEnd(RunLog& log, std::string_view text) { WriteBoth(log, text, true); }
-
-void LogError(RunLog& log, std::string_view message) {
-  WriteBoth(log, StampedLine("[err] ", message).view(), true);
+void RunLog::Begin(std::string_view message) {
+  WriteBoth(StampedLine(clock_, "", message).view(), false);
 }
 
-ShortString TitleText(const RunLog& log, std::string_view message) {
-  return ShortString(message) + " - " + log.banner;
+void RunLog::End(std::string_view text) { WriteBoth(text, true); }
+
+void RunLog::Error(std::string_view message) {
+  WriteBoth(StampedLine(clock_, "[err] ", message).view(), true);
 }
 
-void LogStatus(RunLog& log, std::string_view message) {
-  LogLine(log, message);
-  ShowTitle(OemToTitleText(TitleText(log, message)).view());
+void RunLog::Status(std::string_view message) {
+  Line(message);
+  if (title_) title_(OemToTitleText(ShortString(message) + " - " + banner_));
 }
 
-void CloseLog(RunLog& log) {
-  if (log.unavailable) return;
-  LogLine(log, "End..");
-  WriteLine(log.file, "");
-  FlushFile(log.file);
-  WriteLine(ConsoleOutput(), "");
-  StrictCheck();
-  CloseText(log.file);
-  StrictCheck();
+int RunLog::Close() {
+  if (silentEnd_) return 0;
+  Line("End..");
+  console_.WriteLine("");
+  if (!file_) return 0;
+  file_->WriteLine("");
+  int code = file_->Close();
+  file_.reset();
+  return code;
 }
-
-char OemToTitleChar(char c) {
-  unsigned char b = static_cast<unsigned char>(c);
-  if (b < 0x80) return c;
-  if (b <= 0xAF) return static_cast<char>(b + 0x40);
-  if (b <= 0xDF) {
-    if (b == 0xB3 || b == 0xB4 || b == 0xC3) return '|';
-    if (b == 0xC4) return '-';
-    return ' ';
-  }
-  if (b <= 0xEF) return static_cast<char>(b + 0x10);
-  if (b == 0xF0) return static_cast<char>(0xA8);
-  if (b == 0xF1) return static_cast<char>(0xB8);
-  if (b == 0xFE) return ' ';
-  return c;
-}
-
-ShortString OemToTitleText(std::string_view text) {
-  std::string mapped(text);
-  for (char& c : mapped) c = OemToTitleChar(c);
-  return ShortString(mapped);
-}
-
-void SaveTitle() { platform::SaveConsoleTitle(); }
-void ShowTitle(std::string_view text) { platform::ShowConsoleTitle(std::string(text)); }
-void RestoreTitle() { platform::RestoreConsoleTitle(); }
 
 }  // namespace brimvel

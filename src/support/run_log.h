@@ -1,43 +1,59 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "support/clock.h"
 #include "support/short_string.h"
 #include "support/text_file.h"
 
 namespace brimvel {
 
-inline constexpr std::string_view kBanner = "Brimvel {v4.2.2W32}";
+// The run's log: every line goes to the log file (while there is one) and
+// to the console, the file flushed after each.
+class RunLog {
+ public:
+  using TitleSink = std::function<void(std::string_view)>;
 
-// The run's log: every line goes to the log file (while available) and to
-// the console, the file flushed after each.
-struct RunLog {
-  bool unavailable = false;
-  TextFile file;
-  ShortString banner;
+  RunLog(TextFile& console, const Clock& clock, std::string banner);
+
+  // Opens the log for appending (made when missing) and writes the start
+  // line. Returns 0, or the code of a log that exists but takes no lines.
+  int Open(FileSystem& fs, const std::string& name);
+  // A log that exists only on the console (a dry run).
+  void ConsoleOnly() { file_.reset(); }
+
+  void Line(std::string_view message);
+  void Begin(std::string_view message);
+  void End(std::string_view text);
+  void Error(std::string_view message);
+  // Line, then the message in the console title.
+  void Status(std::string_view message);
+  // The closing "End.." and a blank line; returns the log file's state.
+  int Close();
+
+  // The first failure to write the log file, 0 while none.
+  int error() const { return file_ ? file_->error() : 0; }
+  const std::string& banner() const { return banner_; }
+  void SetTitleSink(TitleSink sink) { title_ = std::move(sink); }
+  const Clock& clock() const { return clock_; }
+
+ private:
+  void WriteBoth(std::string_view text, bool endLine);
+
+  TextFile& console_;
+  const Clock& clock_;
+  std::string banner_;
+  std::optional<TextFile> file_;
+  bool silentEnd_ = false;  // a log that could not be made ends without a word
+  TitleSink title_;
 };
 
-void OpenLog(std::string_view name, RunLog& log);
-void LogLine(RunLog& log, std::string_view message);
-void LogBegin(RunLog& log, std::string_view message);
-void LogEnd(RunLog& log, std::string_view text);
-void LogError(RunLog& log, std::string_view message);
-// LogLine, then the message in the console title.
-void LogStatus(RunLog& log, std::string_view message);
-void CloseLog(RunLog& log);
-
-ShortString DateStamp();
-ShortString TimeStamp();
+ShortString DateStamp(const Clock& clock);
+ShortString TimeStamp(const Clock& clock);
 // The stamped line as it reaches the log, cut at 255.
-ShortString StampedLine(std::string_view marker, std::string_view message);
-// The title shown for a progress message.
-ShortString TitleText(const RunLog& log, std::string_view message);
-
-char OemToTitleChar(char c);
-ShortString OemToTitleText(std::string_view text);
-
-void SaveTitle();
-void ShowTitle(std::string_view text);
-void RestoreTitle();
+ShortString StampedLine(const Clock& clock, std::string_view marker, std::string_view message);
 
 }  // namespace brimvel

@@ -1,6 +1,7 @@
 #include "support/search.h"
 
-#include "support/io_error.h"
+#include <string>
+
 #include "support/string_utils.h"
 
 namespace brimvel {
@@ -13,23 +14,6 @@ constexpr std::uint8_t kExcludable =
 bool Admitted(std::uint8_t attributes, std::uint8_t mask) {
   // Read-only never excludes; any other attribute missing from the mask does.
   return (attributes & kExcludable & ~mask) == 0;
-}
-
-void Deliver(SearchRecord& record) {
-  while (record.next < record.entries.size()) {
-    const platform::FoundEntry& entry = record.entries[record.next++];
-    if (!Admitted(entry.attributes, record.mask)) continue;
-    record.attributes = entry.attributes;
-    record.time = entry.time;
-    record.size = entry.size;
-    record.name = ShortString(entry.name);
-    record.fullName = entry.name;
-    SetOsStatus(0);
-    return;
-  }
-  record.entries.clear();
-  record.next = 0;
-  SetOsStatus(platform::kNoMoreFiles);
 }
 
 bool MatchFrom(std::string_view pattern, std::string_view name) {
@@ -62,19 +46,27 @@ bool MaskMatches(std::string_view pattern, std::string_view name) {
   return MatchFrom(pattern, name);
 }
 
-void SearchFirst(std::string_view pattern, std::uint8_t mask, SearchRecord& record) {
-  record.entries.clear();
-  record.next = 0;
-  record.mask = mask;
-  int code = platform::FindEntries(std::string(pattern), record.entries);
-  if (code != 0) {
-    record.entries.clear();
-    SetOsStatus(code);
-    return;
-  }
-  Deliver(record);
+std::string_view DirectoryPart(std::string_view path, std::string_view separators) {
+  std::size_t end = path.size();
+  while (end > 0 && separators.find(path[end - 1]) == std::string_view::npos) --end;
+  return path.substr(0, end);
 }
 
-void SearchNext(SearchRecord& record) { Deliver(record); }
+int FindFiles(FileSystem& fs, std::string_view pattern, std::uint8_t mask,
+              std::vector<FoundEntry>& found) {
+  found.clear();
+  std::string_view directory = DirectoryPart(pattern, fs.DirectorySeparators());
+  std::string_view namePattern = pattern.substr(directory.size());
+  std::vector<FoundEntry> entries;
+  if (int code = fs.List(std::string(directory), entries); code != 0) return code;
+  bool anyMatch = false;
+  for (FoundEntry& entry : entries) {
+    if (!MaskMatches(namePattern, entry.name)) continue;
+    anyMatch = true;
+    if (Admitted(entry.attributes, mask)) found.push_back(std::move(entry));
+  }
+  if (!anyMatch) return kFileNotFound;
+  return found.empty() ? kNoMoreFiles : 0;
+}
 
 }  // namespace brimvel

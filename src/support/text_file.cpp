@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-
-#include "support/io_error.h"
+#include <utility>
 
 namespace brimvel {
 
@@ -13,155 +12,176 @@ constexpr std::size_t kInputChunk = 64 * 1024;
 constexpr std::size_t kOutputChunk = 64 * 1024;
 constexpr std::int64_t kCtrlZWindow = 128;
 
-void Fail(int code) {
-  if (code != 0) SetIoError(code);
-}
-
-void CloseIfOpen(TextFile& file) {
-  if (file.mode == FileMode::kClosed) return;
-  if (file.mode == FileMode::kWriting) FlushFile(file);
-  if (!file.console) Fail(platform::CloseFile(file.handle));
-  file.handle = platform::kNoHandle;
-  file.mode = FileMode::kClosed;
-}
-
-void ResetBuffers(TextFile& file) {
-  file.output.clear();
-  file.input.clear();
-  file.inputPos = 0;
-  file.inputExhausted = false;
-}
-
-bool Open(TextFile& file, platform::OpenKind kind, FileMode mode) {
-  CloseIfOpen(file);
-  ResetBuffers(file);
-  file.discard = false;
-  if (!file.bound) {
-    SetIoError(kNotBound);
-    return false;
-  }
-  if (file.name.empty()) {
-    file.console = true;
-    file.handle =
-        mode == FileMode::kReading ? platform::StandardInput() : platform::StandardOutput();
-    file.mode = mode;
-    return true;
-  }
-  file.console = false;
-  platform::Handle handle = platform::kNoHandle;
-  int code = platform::OpenFile(file.name, kind, handle);
-  if (code != 0) {
-    SetIoError(code);
-    return false;
-  }
-  file.handle = handle;
-  file.mode = mode;
-  return true;
-}
-
-// Makes at least one unread byte available; false at the end of the data.
-bool FillInput(TextFile& file) {
-  if (file.inputPos < file.input.size()) return true;
-  if (file.inputExhausted) return false;
-  file.input.resize(kInputChunk);
-  std::size_t got = 0;
-  int code = platform::ReadFile(file.handle, file.input.data(), kInputChunk, got);
-  file.input.resize(got);
-  file.inputPos = 0;
-  if (code != 0) {
-    SetIoError(code);
-    file.inputExhausted = true;
-    return false;
-  }
-  if (got == 0) {
-    file.inputExhausted = true;
-    return false;
-  }
-  return true;
-}
-
-bool ReadableNow(TextFile& file) {
-  if (PendingIoError() != 0) return false;
-  if (file.mode != FileMode::kReading) {
-    SetIoError(kNotOpenForInput);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
-void BindFile(TextFile& file, std::string_view name) {
-  CloseIfOpen(file);
-  file = TextFile();
-  file.name = std::string(name);
-  file.bound = true;
+TextFile::TextFile(FileSystem& fs, std::string name)
+    : fs_(&fs), name_(std::move(name)), lineEnd_(fs.LineEnd()) {}
+
+TextFile::TextFile(TextFile&& other) noexcept
+    : fs_(other.fs_),
+      name_(std::move(other.name_)),
+      mode_(other.mode_),
+      handle_(other.handle_),
+      console_(other.console_),
+      discard_(other.discard_),
+      error_(other.error_),
+      lineEnd_(other.lineEnd_),
+      lineEndRead_(other.lineEndRead_),
+      output_(std::move(other.output_)),
+      input_(std::move(other.input_)),
+      inputPos_(other.inputPos_),
+      inputOffset_(other.inputOffset_),
+      inputExhausted_(other.inputExhausted_),
+      lastByteRead_(other.lastByteRead_) {
+  other.mode_ = Mode::kClosed;
+  other.handle_ = kNoHandle;
 }
 
-void OpenRead(TextFile& file) { Open(file, platform::OpenKind::kReadExisting, FileMode::kReading); }
-
-void OpenNew(TextFile& file) { Open(file, platform::OpenKind::kCreateAlways, FileMode::kWriting); }
-
-void OpenNewLocked(TextFile& file) {
-  Open(file, platform::OpenKind::kCreateLocked, FileMode::kWriting);
+TextFile::~TextFile() {
+  // What an owner did not close itself goes unwritten on purpose: it left
+  // early because something failed, and a half-written file must not look
+  // finished.
+  CloseHandle();
 }
 
-void OpenCreateAppend(TextFile& file) {
-  if (!Open(file, platform::OpenKind::kCreateAppend, FileMode::kWriting) || file.console) return;
+TextFile TextFile::Console(FileSystem& fs, Handle handle) {
+  TextFile file(fs, std::string());
+  file.console_ = true;
+  file.mode_ = Mode::kWriting;
+  file.handle_ = handle;
+  return file;
+}
+
+int TextFile::Fail(int code) {
+  if (code != 0 && error_ == 0) error_ = code;
+  return error_;
+}
+
+void TextFile::CloseHandle() {
+  if (mode_ != Mode::kClosed && !console_ && !discard_ && handle_ != kNoHandle)
+    fs_->Close(handle_);
+  handle_ = kNoHandle;
+  mode_ = Mode::kClosed;
+}
+
+int TextFile::Open(OpenKind kind, Mode mode) {
+  CloseHandle();
+  output_.clear();
+  input_.clear();
+  inputPos_ = 0;
+  inputOffset_ = 0;
+  inputExhausted_ = false;
+  discard_ = false;
+  error_ = 0;
+  lineEndRead_ = {};
+  lastByteRead_ = 0;
+  Handle handle = kNoHandle;
+  if (int code = fs_->Open(name_, kind, handle); code != 0) return Fail(code);
+  handle_ = handle;
+  mode_ = mode;
+  return 0;
+}
+
+int TextFile::OpenRead() { return Open(OpenKind::kReadExisting, Mode::kReading); }
+
+int TextFile::OpenNew() { return Open(OpenKind::kCreateAlways, Mode::kWriting); }
+
+int TextFile::OpenNewLocked() { return Open(OpenKind::kCreateLocked, Mode::kWriting); }
+
+int TextFile::OpenCreateAppend() {
+  if (int code = Open(OpenKind::kCreateAppend, Mode::kWriting); code != 0) return code;
   std::int64_t size = 0;
-  int code = platform::FileSize(file.handle, size);
-  if (code == 0) code = platform::SeekFile(file.handle, size);
-  if (code != 0) {
-    SetIoError(code);
-    CloseIfOpen(file);
-  }
+  int code = fs_->Size(handle_, size);
+  if (code == 0) code = fs_->Seek(handle_, size);
+  if (code != 0) CloseHandle();
+  return Fail(code);
 }
 
-void OpenDiscard(TextFile& file) {
-  CloseIfOpen(file);
-  ResetBuffers(file);
-  file.discard = true;
-  file.console = true;  // no handle of its own to close
-  file.handle = platform::kNoHandle;
-  file.mode = FileMode::kWriting;
+void TextFile::OpenDiscard() {
+  CloseHandle();
+  output_.clear();
+  error_ = 0;
+  discard_ = true;
+  handle_ = kNoHandle;
+  mode_ = Mode::kWriting;
 }
 
-void OpenAppend(TextFile& file) {
+int TextFile::OpenAppend() {
   // Appending, not writing at a remembered end: runs that share the log
   // must never write over each other's lines.
-  if (!Open(file, platform::OpenKind::kAppendExisting, FileMode::kWriting)) return;
-  if (file.console) return;
+  if (int code = Open(OpenKind::kAppendExisting, Mode::kWriting); code != 0) return code;
   std::int64_t size = 0;
-  int code = platform::FileSize(file.handle, size);
+  int code = fs_->Size(handle_, size);
   std::int64_t end = size;
   if (code == 0 && size > 0) {
     std::int64_t start = size > kCtrlZWindow ? size - kCtrlZWindow : 0;
     char tail[kCtrlZWindow];
     std::size_t got = 0;
-    code = platform::SeekFile(file.handle, start);
-    if (code == 0)
-      code = platform::ReadFile(file.handle, tail, static_cast<std::size_t>(size - start), got);
+    code = fs_->Seek(handle_, start);
+    if (code == 0) code = fs_->Read(handle_, tail, static_cast<std::size_t>(size - start), got);
     if (code == 0) {
       const void* mark = std::memchr(tail, kCtrlZ, got);
       if (mark != nullptr) end = start + (static_cast<const char*>(mark) - tail);
     }
   }
-  if (code == 0) code = platform::SeekFile(file.handle, end);
-  if (code == 0 && end != size) code = platform::TruncateFile(file.handle);
-  if (code != 0) {
-    SetIoError(code);
-    CloseIfOpen(file);
-  }
+  if (code == 0) code = fs_->Seek(handle_, end);
+  if (code == 0 && end != size) code = fs_->Truncate(handle_);
+  if (code != 0) CloseHandle();
+  return Fail(code);
 }
 
-namespace {
+void TextFile::NoteLineEnd(std::size_t from) {
+  const char* begin = input_.data() + from;
+  const void* lf = std::memchr(begin, '\n', input_.size() - from);
+  if (lf == nullptr) {
+    if (input_.size() > from) lastByteRead_ = input_.back();
+    return;
+  }
+  std::size_t at = static_cast<std::size_t>(static_cast<const char*>(lf) - input_.data());
+  char before = at > 0 ? input_[at - 1] : lastByteRead_;
+  lineEndRead_ = before == '\r' ? "\r\n" : "\n";
+}
+
+// Makes at least one unread byte available; false at the end of the data.
+bool TextFile::FillInput() {
+  if (inputPos_ < input_.size()) return true;
+  if (inputExhausted_) return false;
+  inputOffset_ += static_cast<std::int64_t>(input_.size());
+  input_.resize(kInputChunk);
+  std::size_t got = 0;
+  int code = fs_->Read(handle_, input_.data(), kInputChunk, got);
+  input_.resize(got);
+  inputPos_ = 0;
+  if (code != 0) {
+    Fail(code);
+    inputExhausted_ = true;
+    return false;
+  }
+  if (got == 0) {
+    inputExhausted_ = true;
+    return false;
+  }
+  if (lineEndRead_.empty()) NoteLineEnd(0);
+  return true;
+}
+
+int TextFile::SeekTo(std::int64_t position) {
+  if (error_ != 0) return error_;
+  if (mode_ != Mode::kReading) return Fail(kNotOpenForInput);
+  if (int code = fs_->Seek(handle_, position); code != 0) return Fail(code);
+  input_.clear();
+  inputPos_ = 0;
+  inputOffset_ = position;
+  inputExhausted_ = false;
+  return 0;
+}
 
 // The common case, kept cheap because every configuration line passes here:
 // the line and its LF already lie in the read-ahead, and the line fits.
-bool ReadShortLine(TextFile& file, ShortString& line, std::string_view& whole) {
-  if (file.inputPos >= file.input.size()) return false;
-  const char* begin = file.input.data() + file.inputPos;
-  std::size_t limit = std::min(file.input.size() - file.inputPos, kLineCapacity + 1);
+bool TextFile::ReadShortLine(ShortString& line, std::string_view& whole) {
+  if (inputPos_ >= input_.size()) return false;
+  const char* begin = input_.data() + inputPos_;
+  std::size_t limit = std::min(input_.size() - inputPos_, kLineCapacity + 1);
   const char* lf = static_cast<const char*>(std::memchr(begin, '\n', limit));
   if (lf == nullptr) return false;
   std::size_t n = static_cast<std::size_t>(lf - begin);
@@ -171,37 +191,30 @@ bool ReadShortLine(TextFile& file, ShortString& line, std::string_view& whole) {
   if (std::memchr(begin, '\r', length) != nullptr) return false;
   whole = std::string_view(begin, length);
   line.assign(whole);
-  file.inputPos += n + 1;
+  inputPos_ += n + 1;
   return true;
 }
 
-}  // namespace
-
-void ReadLine(TextFile& file, ShortString& line, std::string* whole) {
-  if (!ReadableNow(file)) {
-    line = ShortString();
-    if (whole != nullptr) whole->clear();
-    return;
+std::string_view TextFile::ReadLine(ShortString& line, std::string& scratch) {
+  line = ShortString();
+  scratch.clear();
+  if (error_ != 0) return scratch;
+  if (mode_ != Mode::kReading) {
+    Fail(kNotOpenForInput);
+    return scratch;
   }
   std::string_view view;
-  if (ReadShortLine(file, line, view)) {
-    if (whole != nullptr) whole->assign(view);
-    return;
-  }
-  line = ShortString();
-  if (whole != nullptr) whole->clear();
+  if (ReadShortLine(line, view)) return view;
 
   char kept[kLineCapacity];
   std::size_t keptCount = 0;
   std::size_t units = 0;
   // Phase 1: up to the capacity, stopping before a LF or Ctrl-Z.
   bool stopped = false;
-  while (!stopped && units < kLineCapacity && FillInput(file)) {
-    // Work through the buffered bytes without a call per byte.
-    const char* data = file.input.data();
-    std::size_t pos = file.inputPos;
-    const std::size_t size = file.input.size();
-    std::size_t span = std::min(size - pos, kLineCapacity - units);
+  while (!stopped && units < kLineCapacity && FillInput()) {
+    const char* data = input_.data();
+    std::size_t pos = inputPos_;
+    std::size_t span = std::min(input_.size() - pos, kLineCapacity - units);
     if (const void* lf = std::memchr(data + pos, '\n', span)) {
       span = static_cast<std::size_t>(static_cast<const char*>(lf) - (data + pos));
       stopped = true;
@@ -216,131 +229,97 @@ void ReadLine(TextFile& file, ShortString& line, std::string* whole) {
     char* end = std::remove(out, out + span, '\r');
     keptCount += static_cast<std::size_t>(end - out);
     units += span;
-    file.inputPos = pos + span;
+    inputPos_ = pos + span;
   }
   line = ShortString(std::string_view(kept, keptCount));
-  if (whole != nullptr) whole->assign(kept, keptCount);
-  // Phase 2: pass over the rest of the line.
-  while (FillInput(file)) {
-    char c = file.input[file.inputPos];
+  scratch.assign(kept, keptCount);
+  // Phase 2: pass over the rest of the line, keeping it for the whole line.
+  while (FillInput()) {
+    char c = input_[inputPos_];
     if (c == '\n') {
-      ++file.inputPos;
+      ++inputPos_;
       break;
     }
     if (c == '\r') {
-      ++file.inputPos;
-      if (FillInput(file) && file.input[file.inputPos] == '\n') ++file.inputPos;
+      ++inputPos_;
+      if (FillInput() && input_[inputPos_] == '\n') ++inputPos_;
       break;
     }
     if (c == kCtrlZ) break;
-    // Scan the stretch up to the next terminator in one go.
-    const char* begin = file.input.data() + file.inputPos;
-    const char* end = file.input.data() + file.input.size();
+    const char* begin = input_.data() + inputPos_;
+    const char* end = input_.data() + input_.size();
     const char* stop = begin;
     while (stop < end && *stop != '\n' && *stop != '\r' && *stop != kCtrlZ) ++stop;
-    if (whole != nullptr) whole->append(begin, static_cast<std::size_t>(stop - begin));
-    file.inputPos += static_cast<std::size_t>(stop - begin);
+    scratch.append(begin, static_cast<std::size_t>(stop - begin));
+    inputPos_ += static_cast<std::size_t>(stop - begin);
   }
-}
-
-std::string_view ReadWholeLine(TextFile& file, ShortString& line, std::string& scratch) {
-  std::string_view view;
-  if (PendingIoError() == 0 && file.mode == FileMode::kReading && ReadShortLine(file, line, view))
-    return view;
-  ReadLine(file, line, &scratch);
   return scratch;
 }
 
-bool AtEnd(TextFile& file) {
-  if (!ReadableNow(file)) return true;
-  if (!FillInput(file)) return true;
-  return file.input[file.inputPos] == kCtrlZ;
+bool TextFile::AtEnd() {
+  if (error_ != 0) return true;
+  if (mode_ != Mode::kReading) {
+    Fail(kNotOpenForInput);
+    return true;
+  }
+  if (!FillInput()) return true;
+  return input_[inputPos_] == kCtrlZ;
 }
 
-void WriteText(TextFile& file, std::string_view text) {
-  if (PendingIoError() != 0) return;
-  if (file.mode != FileMode::kWriting) {
-    SetIoError(kNotOpenForOutput);
-    return;
-  }
-  file.output.append(text);
-  if (file.console || file.output.size() >= kOutputChunk) FlushFile(file);
+int TextFile::Write(std::string_view text) {
+  if (error_ != 0) return error_;
+  if (mode_ != Mode::kWriting) return Fail(kNotOpenForOutput);
+  output_.append(text);
+  if (console_ || output_.size() >= kOutputChunk) return Flush();
+  return 0;
 }
 
-void WriteLine(TextFile& file, std::string_view text) {
-  if (PendingIoError() != 0) return;
-  if (file.mode != FileMode::kWriting) {
-    SetIoError(kNotOpenForOutput);
-    return;
-  }
-  file.output.append(text);
-  file.output.append("\r\n");
-  if (file.console || file.output.size() >= kOutputChunk) FlushFile(file);
+int TextFile::WriteLine(std::string_view text) {
+  if (error_ != 0) return error_;
+  if (mode_ != Mode::kWriting) return Fail(kNotOpenForOutput);
+  output_.append(text);
+  output_.append(lineEnd_);
+  if (console_ || output_.size() >= kOutputChunk) return Flush();
+  return 0;
 }
 
-void FlushFile(TextFile& file) {
-  if (file.mode == FileMode::kClosed) {
-    SetIoError(kNotOpen);
-    return;
+int TextFile::Flush() {
+  if (mode_ == Mode::kClosed) return Fail(kNotOpen);
+  if (mode_ != Mode::kWriting || output_.empty()) return error_;
+  if (discard_ || error_ != 0) {
+    output_.clear();
+    return error_;
   }
-  if (file.mode != FileMode::kWriting || file.output.empty()) return;
-  if (file.discard) {
-    file.output.clear();
-    return;
-  }
-  int code = platform::WriteFile(file.handle, file.output.data(), file.output.size());
-  file.output.clear();
+  int code = fs_->Write(handle_, output_.data(), output_.size());
+  output_.clear();
   // A closed or broken console (a scheduler that gives the run none) must not
   // pass for a failure of the configuration or the log.
-  if (!file.console) Fail(code);
+  if (console_) return 0;
+  return Fail(code);
 }
 
-void SyncText(TextFile& file) {
-  FlushFile(file);
-  if (file.mode == FileMode::kWriting && !file.console && !file.discard)
-    Fail(platform::SyncFile(file.handle));
+int TextFile::Sync() {
+  if (int code = Flush(); code != 0) return code;
+  if (mode_ == Mode::kWriting && !console_ && !discard_) return Fail(fs_->Sync(handle_));
+  return 0;
 }
 
-void CloseText(TextFile& file) {
-  if (file.mode == FileMode::kClosed) {
-    SetIoError(kNotOpen);
-    return;
-  }
-  CloseIfOpen(file);
+int TextFile::Close() {
+  if (mode_ == Mode::kClosed) return Fail(kNotOpen);
+  if (mode_ == Mode::kWriting) Flush();
+  if (!console_ && !discard_ && handle_ != kNoHandle) Fail(fs_->Close(handle_));
+  handle_ = kNoHandle;
+  mode_ = Mode::kClosed;
+  return error_;
 }
 
-void EraseFile(TextFile& file) {
-  if (!file.bound) {
-    SetIoError(kNotBound);
-    return;
-  }
-  Fail(platform::DeleteFile(file.name));
-}
+int TextFile::Erase() { return Fail(fs_->Erase(name_)); }
 
-void ReplaceTo(TextFile& file, std::string_view newName) {
-  if (!file.bound) {
-    SetIoError(kNotBound);
-    return;
-  }
-  std::string target(newName);
-  int code = platform::ReplaceFile(file.name, target);
-  if (code != 0) {
-    SetIoError(code);
-    return;
-  }
-  file.name = target;
-}
-
-TextFile& ConsoleOutput() {
-  static TextFile console = [] {
-    TextFile file;
-    file.bound = true;
-    file.console = true;
-    file.mode = FileMode::kWriting;
-    file.handle = platform::StandardOutput();
-    return file;
-  }();
-  return console;
+int TextFile::ReplaceTo(const std::string& newName) {
+  if (error_ != 0) return error_;
+  if (int code = fs_->Replace(name_, newName); code != 0) return Fail(code);
+  name_ = newName;
+  return 0;
 }
 
 }  // namespace brimvel

@@ -4,71 +4,107 @@
 #include <string>
 #include <string_view>
 
-#include "support/platform.h"
+#include "support/file_system.h"
 #include "support/short_string.h"
 
 namespace brimvel {
 
-enum class FileMode { kClosed, kReading, kWriting };
-
-// A text file of the file layer: a bound name, a mode, an OS handle and its
-// buffers. Every failure goes to the pending error slot (io_error.h); while
-// a code is pending, reads give nothing and writes do nothing.
-struct TextFile {
-  std::string name;
-  bool bound = false;
-  FileMode mode = FileMode::kClosed;
-  platform::Handle handle = platform::kNoHandle;
-  bool console = false;  // standard input or output: output is never held back
-  bool discard = false;  // open for writing, but nothing reaches any file
-
-  std::string output;  // held output, written when full, on flush and on close
-  std::string input;   // read-ahead
-  std::size_t inputPos = 0;
-  bool inputExhausted = false;
-};
+// Codes of the text-file layer besides the file system's own.
+inline constexpr int kNotOpen = 103;
+inline constexpr int kNotOpenForInput = 104;
+inline constexpr int kNotOpenForOutput = 105;
 
 inline constexpr std::size_t kLineCapacity = ShortString::kCapacity;
 inline constexpr char kCtrlZ = 0x1A;
 
-void BindFile(TextFile& file, std::string_view name);
-void OpenRead(TextFile& file);
-void OpenNew(TextFile& file);
-// Like OpenNew, but takes an exclusive lock before emptying the file; another
-// process holding the lock leaves 32 pending and the file untouched.
-void OpenNewLocked(TextFile& file);
-// Opens for appending, creating the file when it is missing; an existing
-// file is never emptied.
-void OpenCreateAppend(TextFile& file);
-// Opens for writing into nothing: for a run that must change no file.
-void OpenDiscard(TextFile& file);
-// Opens for writing at the end; a Ctrl-Z among the last 128 bytes cuts the
-// file at the first such byte and writing goes on there.
-void OpenAppend(TextFile& file);
+// A text file: a name, a mode, the handle it owns and its buffers. The first
+// failure sticks: from then on reads give nothing and writes do nothing, and
+// every call answers that code, so a caller may do several steps and check
+// once. The handle is closed when the object goes.
+class TextFile {
+ public:
+  TextFile(FileSystem& fs, std::string name);
+  ~TextFile();
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
 
-// Reads one line: at most 255 characters reach `line` (a CR is dropped but
-// uses up a unit), the rest of the line is passed over. When `whole` is
-// given it receives every byte of the line but the CRs, however long.
-void ReadLine(TextFile& file, ShortString& line, std::string* whole = nullptr);
-// ReadLine for the streaming pass: the whole line is returned as a view that
-// stays valid until the next read, copied into `scratch` only when it does
-// not lie in the read-ahead in one piece.
-std::string_view ReadWholeLine(TextFile& file, ShortString& line, std::string& scratch);
-// True at the end of the data or before a Ctrl-Z.
-bool AtEnd(TextFile& file);
+  // Output to a handle the file does not own (standard output): written at
+  // once, and a failure to write there is never recorded, so a console that
+  // is gone cannot pass for a failure of a real file.
+  static TextFile Console(FileSystem& fs, Handle handle);
+  TextFile(TextFile&& other) noexcept;
 
-void WriteText(TextFile& file, std::string_view text);
-void WriteLine(TextFile& file, std::string_view text);
-void FlushFile(TextFile& file);
-// Flushes and forces the file's data to the disk.
-void SyncText(TextFile& file);
-void CloseText(TextFile& file);
-void EraseFile(TextFile& file);
-// Moves the (closed) file over `newName` in one step; the file is then bound
-// to the new name.
-void ReplaceTo(TextFile& file, std::string_view newName);
+  const std::string& name() const { return name_; }
+  Handle handle() const { return handle_; }
+  int error() const { return error_; }
+  bool open() const { return mode_ != Mode::kClosed; }
 
-// The console: standard output as a text file, opened for writing at start.
-TextFile& ConsoleOutput();
+  int OpenRead();
+  int OpenNew();
+  // Like OpenNew, but takes an exclusive lock before emptying the file;
+  // another process holding the lock gives 32 and leaves the file untouched.
+  int OpenNewLocked();
+  // Opens for appending, creating the file when it is missing; an existing
+  // file is never emptied.
+  int OpenCreateAppend();
+  // Opens an existing file for writing at the end; a Ctrl-Z among the last
+  // 128 bytes cuts the file at the first such byte and writing goes on there.
+  int OpenAppend();
+  // Opens for writing into nothing: for a run that must change no file.
+  void OpenDiscard();
+
+  // Reads one line and returns all of it but its CRs, however long, as a
+  // view valid until the next read; at most 255 characters reach `line`
+  // (a CR is dropped there but uses up a unit). `scratch` holds the line
+  // when it does not lie in the read-ahead in one piece.
+  std::string_view ReadLine(ShortString& line, std::string& scratch);
+  // True at the end of the data or before a Ctrl-Z.
+  bool AtEnd();
+  // Where the next line starts, for a later SeekTo on the same open file.
+  std::int64_t Tell() const { return inputOffset_ + static_cast<std::int64_t>(inputPos_); }
+  int SeekTo(std::int64_t position);
+  // The end of the first line read: "\r\n" or "\n", empty while none was seen.
+  std::string_view LineEndRead() const { return lineEndRead_; }
+
+  // The line end WriteLine puts out; the file system's own by default.
+  void SetLineEnd(std::string_view lineEnd) { lineEnd_ = lineEnd; }
+  int Write(std::string_view text);
+  int WriteLine(std::string_view text);
+  int Flush();
+  // Flushes and forces the file's data to the disk.
+  int Sync();
+  int Close();
+  int Erase();
+  // Moves the closed or open file over `newName` in one step; the file is
+  // then known by the new name.
+  int ReplaceTo(const std::string& newName);
+
+ private:
+  enum class Mode { kClosed, kReading, kWriting };
+
+  int Fail(int code);
+  int Open(OpenKind kind, Mode mode);
+  void CloseHandle();
+  bool FillInput();
+  bool ReadShortLine(ShortString& line, std::string_view& whole);
+  void NoteLineEnd(std::size_t from);
+
+  FileSystem* fs_;
+  std::string name_;
+  Mode mode_ = Mode::kClosed;
+  Handle handle_ = kNoHandle;
+  bool console_ = false;
+  bool discard_ = false;
+  int error_ = 0;
+  std::string_view lineEnd_;
+  std::string_view lineEndRead_;
+
+  std::string output_;
+  std::string input_;
+  std::size_t inputPos_ = 0;
+  std::int64_t inputOffset_ = 0;  // where input_ begins in the file
+  bool inputExhausted_ = false;
+  char lastByteRead_ = 0;
+};
 
 }  // namespace brimvel

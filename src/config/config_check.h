@@ -1,7 +1,9 @@
 #pragma once
 
-#include <string_view>
+#include <string>
 
+#include "support/file_system.h"
+#include "support/process_runner.h"
 #include "support/text_file.h"
 
 namespace brimvel {
@@ -10,6 +12,7 @@ namespace brimvel {
 // no log, no rewrite, no program started. Writes one line per finding to
 // `out` ("file:line: what a run will do with that line"), then a summary
 // line, and returns the number of findings.
-int CheckConfiguration(std::string_view configName, TextFile& out);
+int CheckConfiguration(FileSystem& fs, ProcessRunner& runner, const std::string& configName,
+                       TextFile& out);
 
 }  // namespace brimvel

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "support/short_string.h"
+#include "support/text_file.h"
+
+namespace brimvel {
+
+// What a configuration line means where it stands. Outside an area block
+// only POSTPROG, APPENDDESC and AREA mean anything; inside one, only END,
+// the limits, WHEN, the entries and the skip lines.
+enum class LineKind {
+  kOther,  // a remark, a blank line, or a keyword out of its place
+  kPostProg,
+  kAppendDesc,
+  kArea,  // opens a block
+  kEnd,   // closes the block
+  kSize,
+  kCount,
+  kWhen,
+  kDirectory,
+  kFile,
+  kSkip,
+};
+
+// One line, read once into what both the run and the checker need.
+struct ConfigLine {
+  std::int32_t number = 0;   // 1-based line number
+  std::string_view whole;    // every character but the CRs, valid until the next read
+  ShortString text;          // the first 255 characters: all that is ever parsed
+  LineKind kind = LineKind::kOther;
+  // POSTPROG, APPENDDESC, WHEN, DIRECTORY, FILE: the text after the keyword
+  // (a line of one word yields that word). AREA: the area's name.
+  ShortString argument;
+  ShortString schedule;     // AREA: the schedule text (the name when there is none)
+  std::int32_t limit = 0;   // SIZE, COUNT: the value, 0 when it is no number
+  std::string_view skipped; // SKIP: the recorded name, whole, as written
+  // SKIP: the name after the keyword and exactly one blank, for names that
+  // begin with a blank themselves.
+  std::string_view skippedExact;
+  bool byteOrderMark = false;  // the file begins with a UTF-8 byte-order mark
+};
+
+// The one reader of the configuration language: streams the lines of an
+// open file and tells each one's meaning, keeping track of the blocks.
+class ConfigReader {
+ public:
+  explicit ConfigReader(TextFile& file) : file_(file) {}
+
+  // The next line; false at the end of the text (a Ctrl-Z ends it too) or
+  // when reading failed (see the file's error).
+  bool Next(ConfigLine& line);
+  bool inBlock() const { return inBlock_; }
+  // Goes back to a position Tell gave, to read those lines again; the block
+  // state is set as given.
+  int Rewind(std::int64_t position, std::int32_t lineNumber, bool inBlock);
+  std::int64_t Tell() const { return file_.Tell(); }
+  std::int32_t lineNumber() const { return number_; }
+  TextFile& file() { return file_; }
+
+ private:
+  TextFile& file_;
+  std::string scratch_;
+  std::int32_t number_ = 0;
+  bool inBlock_ = false;
+};
+
+// The meaning of one line's text (already cut to 255) inside or outside a
+// block; `whole` is the line however long.
+void Classify(ConfigLine& line, bool inBlock);
+
+// For a line whose first word is the keyword followed by a blank: the limit
+// the line sets; false when it is no limit line.
+bool LimitLineValue(std::string_view line, std::string_view keyword, std::int32_t& limit);
+
+}  // namespace brimvel

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+namespace brimvel {
+
+// What working one DIRECTORY or FILE entry came to; the block decides from
+// it whether the entry line stays.
+struct EntryResult {
+  std::int32_t handedOver = 0;  // programs started for its files (or shown, in a dry run)
+  std::int32_t heldBack = 0;    // files found but refused by the limits
+  std::int32_t notStarted = 0;  // files whose program could not be started
+  std::int32_t failed = 0;      // files whose program ended with a nonzero code
+  std::int64_t bytes = 0;       // the size of the files handed over
+  int searchCode = 0;           // how the search for its files ended
+  int outputError = 0;          // the new configuration could not be written
+};
+
+}  // namespace brimvel

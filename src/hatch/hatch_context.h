@@ -1,0 +1,29 @@
+#pragma once
+
+#include "support/file_system.h"
+#include "support/process_runner.h"
+#include "support/run_log.h"
+#include "support/short_string.h"
+#include "support/text_file.h"
+
+namespace brimvel {
+
+// The command templates of the configuration, and whether to only show.
+struct HatchSettings {
+  ShortString postProg;
+  ShortString appendDesc;
+  bool dryRun = false;  // decide everything, start and change nothing
+};
+
+// What a hand-over works with: the file system it finds and deletes files
+// in, the program starter, the log, and the new configuration that takes
+// the skip lines.
+struct HatchContext {
+  FileSystem& fs;
+  ProcessRunner& runner;
+  RunLog& log;
+  TextFile& out;
+  const HatchSettings& settings;
+};
+
+}  // namespace brimvel

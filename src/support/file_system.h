@@ -1,0 +1,97 @@
+#pragma once
+
+// The file system as the rest of the program sees it. Every operation that
+// can fail returns 0 or the error code of the original platform (2 file not
+// found, 3 path not found, 5 access denied, 18 no more files, 32 sharing
+// violation, 112 disk full, ...), whatever OS is underneath, so codes,
+// messages and exit codes read the same everywhere. The real file systems
+// live behind platform.h; MemoryFileSystem is the one for tests and plans.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brimvel {
+
+using Handle = std::intptr_t;
+inline constexpr Handle kNoHandle = -1;
+
+inline constexpr int kFileNotFound = 2;
+inline constexpr int kPathNotFound = 3;
+inline constexpr int kAccessDenied = 5;
+inline constexpr int kNoMoreFiles = 18;
+// A failure the platform reports without a closer meaning.
+inline constexpr int kGeneralFailure = 31;
+inline constexpr int kSharingViolation = 32;
+inline constexpr int kDiskFull = 112;
+
+inline constexpr std::uint8_t kAttrReadOnly = 0x01;
+inline constexpr std::uint8_t kAttrHidden = 0x02;
+inline constexpr std::uint8_t kAttrSystem = 0x04;
+inline constexpr std::uint8_t kAttrVolume = 0x08;
+inline constexpr std::uint8_t kAttrDirectory = 0x10;
+inline constexpr std::uint8_t kAttrArchive = 0x20;
+
+enum class OpenKind {
+  kReadExisting,       // read access, others may read and write
+  kCreateAlways,       // read and write, an existing file is emptied
+  kReadWriteExisting,  // read and write, positioned at the start
+  kAppendExisting,     // read and write; every write lands at the end, even
+                       // when another process appends to the same file
+  kCreateAppend,       // as kAppendExisting, creating the file when missing
+  kCreateLocked,       // like kCreateAlways, but first takes an exclusive lock
+                       // that dies with the process; a held lock gives 32
+};
+
+// One directory entry as a listing describes it.
+struct FoundEntry {
+  std::string name;              // without directory part
+  std::uint8_t attributes = 0;   // kAttr* bits
+  std::uint32_t time = 0;        // last write, local time, packed date-time layout
+  std::uint64_t size = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual int Open(const std::string& name, OpenKind kind, Handle& handle) = 0;
+  // A shared, non-blocking lock on an open file, refused (32) while another
+  // process holds the file exclusively.
+  virtual int LockShared(Handle handle) = 0;
+  // 0 when the name still names the open file; 32 when another file took its
+  // name (or the name is gone).
+  virtual int StillNamed(Handle handle, const std::string& name) = 0;
+  virtual int Read(Handle handle, char* buffer, std::size_t size, std::size_t& got) = 0;
+  virtual int Write(Handle handle, const char* data, std::size_t size) = 0;
+  virtual int Seek(Handle handle, std::int64_t position) = 0;
+  virtual int Size(Handle handle, std::int64_t& size) = 0;
+  virtual int Truncate(Handle handle) = 0;  // at the current position
+  virtual int Sync(Handle handle) = 0;      // to the disk
+  virtual int Close(Handle handle) = 0;
+  virtual int Erase(const std::string& name) = 0;
+  // Moves `from` over `to` in one step and makes the change durable.
+  virtual int Replace(const std::string& from, const std::string& to) = 0;
+  // Gives `to` the permission bits of `from`; best effort.
+  virtual int CopyPermissions(const std::string& from, const std::string& to) = 0;
+  // Whether the process may replace the named file: 0, or 5 for a read-only
+  // file (also when the process could override the read-only mark).
+  virtual int CheckWritable(const std::string& name) = 0;
+  // Every entry of a directory ("" is the current one), in the order the
+  // platform delivers them: 0, 3 when the directory is missing, 5 when it
+  // may not be read. Matching names against a mask is the caller's work.
+  virtual int List(const std::string& directory, std::vector<FoundEntry>& entries) = 0;
+  // The entry a name denotes: 0, 2 or 3.
+  virtual int Describe(const std::string& name, FoundEntry& entry) = 0;
+
+  // The characters that end the directory part of a path.
+  virtual std::string_view DirectorySeparators() const = 0;
+  // Whether names are compared without regard to case, so that a found name
+  // may be upper-cased and still name the same file.
+  virtual bool NamesIgnoreCase() const = 0;
+  // The line end of the platform's own text files.
+  virtual std::string_view LineEnd() const = 0;
+};
+
+}  // namespace brimvel

@@ -1,0 +1,302 @@
+#include "support/memory_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/search.h"
+#include "support/string_utils.h"
+
+namespace brimvel {
+
+MemoryFileSystem::MemoryFileSystem() = default;
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+std::string MemoryFileSystem::Key(const std::string& name) const {
+  std::string key = name;
+  if (key.rfind("./", 0) == 0) key.erase(0, 2);
+  if (ignoreCase_)
+    for (char& c : key) c = UpperChar(c);
+  return key;
+}
+
+std::string MemoryFileSystem::DirectoryOf(const std::string& name) const {
+  return std::string(DirectoryPart(name, DirectorySeparators()));
+}
+
+bool MemoryFileSystem::DirectoryExists(const std::string& directory) const {
+  if (directory.empty() || directory == "./") return true;
+  std::string key = Key(directory);
+  if (directories_.count(key) != 0) return true;
+  // A directory exists while it holds something.
+  for (const auto& [name, file] : files_)
+    if (name.size() > key.size() && name.compare(0, key.size(), key) == 0) return true;
+  return false;
+}
+
+int MemoryFileSystem::DirectoryFailure(const std::string& name) const {
+  std::string directory = DirectoryOf(name);
+  auto failing = failingDirectories_.find(Key(directory));
+  if (failing != failingDirectories_.end()) return failing->second;
+  return DirectoryExists(directory) ? 0 : kPathNotFound;
+}
+
+namespace {
+std::string Shown(const std::string& name) {
+  return name.rfind("./", 0) == 0 ? name.substr(2) : name;
+}
+}  // namespace
+
+void MemoryFileSystem::AddFile(const std::string& name, std::string data, std::uint32_t time) {
+  auto file = std::make_shared<File>();
+  file->data = std::move(data);
+  file->time = time;
+  file->id = nextId_++;
+  files_[Key(name)] = file;
+  shownNames_[Key(name)] = Shown(name);
+}
+
+void MemoryFileSystem::AddDirectory(const std::string& name) {
+  std::string directory = name;
+  if (!directory.empty() && directory.back() != '/') directory += '/';
+  directories_.insert(Key(directory));
+}
+
+bool MemoryFileSystem::Exists(const std::string& name) const {
+  return files_.count(Key(name)) != 0;
+}
+
+std::string MemoryFileSystem::Contents(const std::string& name) const {
+  auto found = files_.find(Key(name));
+  return found == files_.end() ? std::string() : found->second->data;
+}
+
+MemoryFileSystem::File* MemoryFileSystem::Find(const std::string& name) {
+  auto found = files_.find(Key(name));
+  return found == files_.end() ? nullptr : found->second.get();
+}
+
+std::vector<std::string> MemoryFileSystem::Names() const {
+  std::vector<std::string> names;
+  for (const auto& [key, file] : files_) names.push_back(shownNames_.at(key));
+  return names;
+}
+
+void MemoryFileSystem::SetReadOnly(const std::string& name, bool readOnly) {
+  if (File* file = Find(name)) {
+    if (readOnly) {
+      file->attributes |= kAttrReadOnly;
+    } else {
+      file->attributes &= static_cast<std::uint8_t>(~kAttrReadOnly);
+    }
+  }
+}
+
+void MemoryFileSystem::FailDirectory(const std::string& directory, int code) {
+  std::string name = directory;
+  if (!name.empty() && name.back() != '/') name += '/';
+  failingDirectories_[Key(name)] = code;
+}
+
+void MemoryFileSystem::LockByOther(const std::string& name) {
+  if (File* file = Find(name)) file->lockedExclusive = true;
+}
+
+MemoryFileSystem::OpenFile* MemoryFileSystem::Opened(Handle handle) {
+  auto found = handles_.find(handle);
+  return found == handles_.end() ? nullptr : &found->second;
+}
+
+int MemoryFileSystem::Open(const std::string& name, OpenKind kind, Handle& handle) {
+  if (name.empty()) return kFileNotFound;
+  if (int code = DirectoryFailure(name); code != 0) return code;
+  std::string key = Key(name);
+  auto found = files_.find(key);
+  bool creates = kind == OpenKind::kCreateAlways || kind == OpenKind::kCreateAppend ||
+                 kind == OpenKind::kCreateLocked;
+  if (found == files_.end()) {
+    if (!creates) return kFileNotFound;
+    AddFile(name, std::string());
+    found = files_.find(key);
+  }
+  std::shared_ptr<File> file = found->second;
+  bool writable = kind != OpenKind::kReadExisting;
+  if (writable && (file->attributes & kAttrReadOnly) != 0) return kAccessDenied;
+  if (kind == OpenKind::kCreateLocked) {
+    if (file->lockedExclusive || file->sharedLocks > 0) return kSharingViolation;
+    file->lockedExclusive = true;
+  }
+  if (kind == OpenKind::kCreateAlways || kind == OpenKind::kCreateLocked) file->data.clear();
+  OpenFile opened;
+  opened.file = file;
+  opened.writable = writable;
+  opened.append = kind == OpenKind::kAppendExisting || kind == OpenKind::kCreateAppend;
+  opened.exclusive = kind == OpenKind::kCreateLocked;
+  handle = nextHandle_++;
+  handles_[handle] = opened;
+  return 0;
+}
+
+int MemoryFileSystem::LockShared(Handle handle) {
+  OpenFile* opened = Opened(handle);
+  if (opened == nullptr) return 6;
+  if (opened->file->lockedExclusive && !opened->exclusive) return kSharingViolation;
+  if (!opened->shared) {
+    opened->shared = true;
+    ++opened->file->sharedLocks;
+  }
+  return 0;
+}
+
+int MemoryFileSystem::StillNamed(Handle handle, const std::string& name) {
+  OpenFile* opened = Opened(handle);
+  if (opened == nullptr) return 6;
+  auto found = files_.find(Key(name));
+  if (found == files_.end() || found->second->id != opened->file->id) return kSharingViolation;
+  return 0;
+}
+
+int MemoryFileSystem::Read(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
+  got = 0;
+  OpenFile* opened = Opened(handle);
+  if (opened == nullptr) return 6;
+  const std::string& data = opened->file->data;
+  if (opened->position >= static_cast<std::int64_t>(data.size())) return 0;
+  std::size_t at = static_cast<std::size_t>(opened->position);
+  got = std::min(size, data.size() - at);
+  std::memcpy(buffer, data.data() + at, got);
+  opened->position += static_cast<std::int64_t>(got);
+  return 0;
+}
+
+int MemoryFileSystem::Write(Handle handle, const char* data, std::size_t size) {
+  OpenFile* opened = Opened(handle);
+  if (opened == nullptr) return 6;
+  if (!opened->writable) return kAccessDenied;
+  if (writeBudget_ >= 0) {
+    if (static_cast<std::int64_t>(size) > writeBudget_) {
+      writeBudget_ = 0;
+      return kDiskFull;
+    }
+    writeBudget_ -= static_cast<std::int64_t>(size);
+  }
+  std::string& content = opened->file->data;
+  if (opened->append) opened->position = static_cast<std::int64_t>(content.size());
+  std::size_t at = static_cast<std::size_t>(opened->position);
+  if (content.size() < at + size) content.resize(at + size);
+  content.replace(at, size, data, size);
+  opened->position += static_cast<std::int64_t>(size);
+  return 0;
+}
+
+int MemoryFileSystem::Seek(Handle handle, std::int64_t position) {
+  OpenFile* opened = Opened(handle);
+  if (opened == nullptr) return 6;
+  opened->position = position;
+  return 0;
+}
+
+int MemoryFileSystem::Size(Handle handle, std::int64_t& size) {
+  OpenFile* opened = Opened(handle);
+  if (opened == nullptr) return 6;
+  size = static_cast<std::int64_t>(opened->file->data.size());
+  return 0;
+}
+
+int MemoryFileSystem::Truncate(Handle handle) {
+  OpenFile* opened = Opened(handle);
+  if (opened == nullptr) return 6;
+  opened->file->data.resize(static_cast<std::size_t>(opened->position));
+  return 0;
+}
+
+int MemoryFileSystem::Sync(Handle handle) { return Opened(handle) == nullptr ? 6 : 0; }
+
+int MemoryFileSystem::Close(Handle handle) {
+  OpenFile* opened = Opened(handle);
+  if (opened == nullptr) return 6;
+  if (opened->exclusive) opened->file->lockedExclusive = false;
+  if (opened->shared) --opened->file->sharedLocks;
+  handles_.erase(handle);
+  return 0;
+}
+
+int MemoryFileSystem::Erase(const std::string& name) {
+  if (int code = DirectoryFailure(name); code != 0) return code;
+  auto found = files_.find(Key(name));
+  if (found == files_.end()) return DirectoryExists(Key(name) + "/") ? kAccessDenied : kFileNotFound;
+  files_.erase(found);
+  shownNames_.erase(Key(name));
+  return 0;
+}
+
+int MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
+  if (int code = DirectoryFailure(from); code != 0) return code;
+  if (int code = DirectoryFailure(to); code != 0) return code;
+  auto source = files_.find(Key(from));
+  if (source == files_.end()) return kFileNotFound;
+  std::shared_ptr<File> file = source->second;
+  files_.erase(source);
+  shownNames_.erase(Key(from));
+  files_[Key(to)] = file;
+  shownNames_[Key(to)] = Shown(to);
+  return 0;
+}
+
+int MemoryFileSystem::CopyPermissions(const std::string& from, const std::string& to) {
+  File* source = Find(from);
+  File* target = Find(to);
+  if (source == nullptr || target == nullptr) return kFileNotFound;
+  target->attributes = static_cast<std::uint8_t>((target->attributes & ~kAttrReadOnly) |
+                                                 (source->attributes & kAttrReadOnly));
+  return 0;
+}
+
+int MemoryFileSystem::CheckWritable(const std::string& name) {
+  if (int code = DirectoryFailure(name); code != 0) return code;
+  File* file = Find(name);
+  if (file == nullptr) return kFileNotFound;
+  return (file->attributes & kAttrReadOnly) != 0 ? kAccessDenied : 0;
+}
+
+int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>& entries) {
+  entries.clear();
+  std::string dir = directory == "./" ? std::string() : directory;
+  auto failing = failingDirectories_.find(Key(dir));
+  if (failing != failingDirectories_.end()) return failing->second;
+  if (!DirectoryExists(dir)) return kPathNotFound;
+  std::string prefix = Key(dir);
+  std::set<std::string> subdirectories;
+  for (const auto& [key, file] : files_) {
+    if (key.compare(0, prefix.size(), prefix) != 0) continue;
+    std::string rest = shownNames_.at(key).substr(prefix.size());
+    std::size_t slash = rest.find('/');
+    if (slash != std::string::npos) {
+      subdirectories.insert(rest.substr(0, slash));
+      continue;
+    }
+    entries.push_back(FoundEntry{rest, file->attributes, file->time, file->data.size()});
+  }
+  for (const std::string& key : directories_) {
+    if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) continue;
+    std::string rest = key.substr(prefix.size());
+    std::size_t slash = rest.find('/');
+    subdirectories.insert(rest.substr(0, slash));
+  }
+  for (const std::string& name : subdirectories)
+    entries.push_back(FoundEntry{name, kAttrDirectory, 0, 0});
+  std::sort(entries.begin(), entries.end(),
+            [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
+  return 0;
+}
+
+int MemoryFileSystem::Describe(const std::string& name, FoundEntry& entry) {
+  if (int code = DirectoryFailure(name); code != 0) return code;
+  File* file = Find(name);
+  if (file == nullptr) return kFileNotFound;
+  std::string shown = shownNames_.at(Key(name));
+  entry = FoundEntry{shown.substr(DirectoryOf(shown).size()), file->attributes, file->time,
+                     file->data.size()};
+  return 0;
+}
+
+}  // namespace brimvel
