@@ -18,7 +18,7 @@ namespace brimvel {
 // read-only, directories unreadable, and writes may be made to fail once a
 // file system-wide byte budget is used up, so every failure path can be
 // reached without a real disk.
-class MemoryFileSystem final : public FileSystem {
+class MemoryFileSystem : public FileSystem {
  public:
   struct File {
     std::string data;

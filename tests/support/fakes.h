@@ -68,8 +68,10 @@ struct FakeEnvironment {
   MemoryFileSystem fs;
   RecordingRunner runner;
   FixedClock clock{At(2026, 12, 9)};
-  TextFile console{fs, "<console>"};
-  TextFile errors{fs, "<stderr>"};
+  // The console lives apart, so a full disk in `fs` leaves it writable.
+  MemoryFileSystem terminal;
+  TextFile console{terminal, "<console>"};
+  TextFile errors{terminal, "<stderr>"};
 
   FakeEnvironment() {
     console.OpenNew();
@@ -84,8 +86,8 @@ struct FakeEnvironment {
     errors.Flush();
     return code;
   }
-  std::string Console() { return fs.Contents("<console>"); }
-  std::string Errors() { return fs.Contents("<stderr>"); }
+  std::string Console() { return terminal.Contents("<console>"); }
+  std::string Errors() { return terminal.Contents("<stderr>"); }
 };
 
 }  // namespace brimvel::testing

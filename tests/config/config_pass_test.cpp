@@ -1,0 +1,200 @@
+// The configuration pass and its area blocks, run in process over an
+// in-memory file system: what the new configuration holds, which programs
+// ran, and how a run steps aside for another.
+#include "config/config_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/fakes.h"
+
+namespace brimvel {
+namespace {
+
+using testing::At;
+using testing::FakeEnvironment;
+using testing::PackedAt;
+
+std::vector<std::string> CallFiles(const testing::RecordingRunner& runner) {
+  std::vector<std::string> files;
+  for (const auto& call : runner.calls) files.push_back(call.parameters);
+  return files;
+}
+
+struct PassCase {
+  const char* name;
+  std::string config;
+  std::vector<std::string> files;
+  std::string expected;             // the configuration after the run
+  std::vector<std::string> calls;   // the post program's parameter texts
+};
+
+TEST(ConfigPassTest, RewritesTheConfigurationAsTheRunWorks) {
+  const std::string head = "POSTPROG /bin/post @File\nAREA NEWS DAILY\n";
+  const PassCase cases[] = {
+      {"lines outside blocks and a block not due are copied as they are",
+       "remark\n\nAREA OLD WEEKLY 9\nDIRECTORY out/*\nSkip x\nEND\n",
+       {"out/a"},
+       "remark\r\n\r\nAREA OLD WEEKLY 9\r\nDIRECTORY out/*\r\nSkip x\r\nEND\r\n",
+       {}},
+      {"a directory entry records each file it hands over and stays",
+       head + "DIRECTORY out/*\nEND\n",
+       {"out/a", "out/b"},
+       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nSkip a\r\nSkip b\r\nDIRECTORY out/*\r\nEND\r\n",
+       {"out/a", "out/b"}},
+      {"another block's skip lines are not this block's",
+       head + "DIRECTORY out/*\nEND\nAREA OTHER DAILY\nSkip b\nEND\n",
+       {"out/a", "out/b"},
+       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nSkip a\r\nSkip b\r\nDIRECTORY out/*\r\n"
+       "END\r\nAREA OTHER DAILY\r\nSkip b\r\nEND\r\n",
+       {"out/a", "out/b"}},
+      {"an entry that finds nothing new is dropped",
+       head + "Skip a\nDIRECTORY out/*\nEND\n",
+       {"out/a"},
+       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nSkip a\r\nEND\r\n",
+       {}},
+      {"a file entry is dropped once handed over, unless it stays",
+       head + "FILE out/a\nFILE out/b -STAY\nEND\n",
+       {"out/a", "out/b"},
+       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nFILE out/b -STAY\r\nEND\r\n",
+       {"out/a", "out/b"}},
+      {"a skip line before the WHEN that makes the block due still counts",
+       "POSTPROG /bin/post @File\nAREA NEWS WEEKLY 9\nSkip a\nWHEN DAILY\nDIRECTORY out/*\nEND\n",
+       {"out/a", "out/b"},
+       "POSTPROG /bin/post @File\r\nAREA NEWS WEEKLY 9\r\nSkip a\r\nWHEN DAILY\r\nSkip b\r\n"
+       "DIRECTORY out/*\r\nEND\r\n",
+       {"out/b"}},
+      {"COUNT holds files back for the next run",
+       head + "COUNT 1\nDIRECTORY out/*\nEND\n",
+       {"out/a", "out/b"},
+       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nCOUNT 1\r\nSkip a\r\nDIRECTORY out/*\r\nEND\r\n",
+       {"out/a"}},
+      {"a block without END runs to the end of the file and swallows later AREA lines",
+       head + "DIRECTORY out/*\nAREA SECOND DAILY\nFILE out/b\n",
+       {"out/a", "out/b"},
+       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nSkip a\r\nSkip b\r\nDIRECTORY out/*\r\n"
+       "AREA SECOND DAILY\r\n",
+       {"out/a", "out/b", "out/b"}},
+      {"a line longer than 255 characters comes back whole",
+       "remark " + std::string(300, 'x') + "\n",
+       {},
+       "remark " + std::string(300, 'x') + "\r\n",
+       {}},
+  };
+  for (const PassCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeEnvironment env;
+    env.fs.SetLineEnd("\r\n");
+    env.fs.AddFile("brimvel.cfg", c.config);
+    for (const std::string& file : c.files) env.fs.AddFile(file, "data");
+    ASSERT_EQ(env.Run({}), 0) << env.Console();
+    EXPECT_EQ(env.fs.Contents("brimvel.cfg"), c.expected);
+    EXPECT_EQ(CallFiles(env.runner), c.calls);
+    EXPECT_FALSE(env.fs.Exists("brimvel.tmp"));
+  }
+}
+
+TEST(ConfigPassTest, AFailureToWriteLeavesTheConfigurationAsItWas) {
+  const std::string config = "POSTPROG /bin/post @File\nAREA NEWS DAILY\nDIRECTORY out/*\nEND\n";
+  struct Case {
+    const char* name;
+    std::function<void(MemoryFileSystem&)> arrange;
+    int code;
+  };
+  const Case cases[] = {
+      {"the disk fills while the new configuration is written",
+       [](MemoryFileSystem& fs) { fs.SetWriteBudget(150); }, 112},
+      {"the configuration is read-only", [](MemoryFileSystem& fs) { fs.SetReadOnly("brimvel.cfg"); },
+       5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeEnvironment env;
+    env.fs.AddFile("brimvel.cfg", config);
+    env.fs.AddFile("out/a", std::string(100, 'a'));
+    c.arrange(env.fs);
+    EXPECT_EQ(env.Run({}), c.code);
+    EXPECT_EQ(env.fs.Contents("brimvel.cfg"), config);
+    EXPECT_NE(env.Errors().find("Runtime error " + std::to_string(c.code)), std::string::npos);
+    EXPECT_FALSE(env.fs.Exists("EVERYDAY.FLG"));
+  }
+}
+
+// A file system that lets another run step in at the moment this one opens
+// its temporary file, before it holds the lock.
+class SteppingInFileSystem : public MemoryFileSystem {
+ public:
+  std::function<void(MemoryFileSystem&)> atTempOpen;
+  int Open(const std::string& name, OpenKind kind, Handle& handle) override {
+    if (kind == OpenKind::kCreateLocked && atTempOpen) {
+      auto step = std::move(atTempOpen);
+      atTempOpen = nullptr;
+      step(*this);
+    }
+    return MemoryFileSystem::Open(name, kind, handle);
+  }
+};
+
+TEST(ConfigPassTest, ARunStepsAsideForAnotherThatWorksTheSameConfiguration) {
+  const std::string config = "POSTPROG /bin/post @File\nAREA NEWS DAILY\nDIRECTORY out/*\nEND\n";
+  struct Case {
+    const char* name;
+    std::function<void(MemoryFileSystem&)> other;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"another run holds the temporary file",
+       [](MemoryFileSystem& fs) {
+         fs.AddFile("brimvel.tmp", "");
+         fs.LockByOther("brimvel.tmp");
+       },
+       "is being worked by another run"},
+      {"another run replaced the configuration after this one opened it",
+       [](MemoryFileSystem& fs) { fs.AddFile("brimvel.cfg", "NEW\n"); },
+       "is being worked by another run"},
+      {"the run that replaced it still holds it",
+       [](MemoryFileSystem& fs) { fs.LockByOther("brimvel.cfg"); }, "is being worked by another run"},
+      {"another run finished today's work meanwhile",
+       [](MemoryFileSystem& fs) { fs.AddFile("EVERYDAY.FLG", "", PackedAt(At(2026, 12, 9))); },
+       "Already worked today"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SteppingInFileSystem fs;
+    testing::RecordingRunner runner;
+    FixedClock clock(At(2026, 12, 9));
+    TextFile console(fs, "<console>");
+    TextFile errors(fs, "<stderr>");
+    console.OpenNew();
+    errors.OpenNew();
+    fs.AddFile("brimvel.cfg", config);
+    fs.AddFile("out/a", "a");
+    fs.atTempOpen = c.other;
+    RunEnvironment env{fs, runner, clock, console, errors};
+    EXPECT_EQ(RunMain(env, {}), 0);
+    console.Flush();
+    EXPECT_NE(fs.Contents("<console>").find(c.line), std::string::npos) << fs.Contents("<console>");
+    EXPECT_TRUE(runner.calls.empty());
+    // Whatever the configuration is now, it is not this run's rewrite.
+    EXPECT_EQ(fs.Contents("brimvel.cfg").find("Skip"), std::string::npos);
+  }
+}
+
+TEST(ConfigPassTest, TheNewConfigurationStaysLockedUntilTheRunEnds) {
+  FakeEnvironment env;
+  env.fs.AddFile("brimvel.cfg", "POSTPROG /bin/post @File\nAREA NEWS DAILY\nFILE a\nEND\n");
+  env.fs.AddFile("a", "a");
+  bool lockedWhileWorking = false;
+  env.runner.onCall = [&env, &lockedWhileWorking](const testing::RecordingRunner::Call&) {
+    lockedWhileWorking = env.fs.Find("brimvel.tmp")->lockedExclusive;
+  };
+  ASSERT_EQ(env.Run({}), 0);
+  EXPECT_TRUE(lockedWhileWorking);
+  EXPECT_EQ(env.fs.OpenHandles(), 0);
+}
+
+}  // namespace
+}  // namespace brimvel
