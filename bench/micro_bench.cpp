@@ -1,14 +1,12 @@
 // Micro benchmarks of the per-line and per-file hot paths.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "hatch/skip_list.h"
 #include "hatch/template_expansion.h"
 #include "support/string_utils.h"
+#include "support/memory_file_system.h"
 #include "support/text_file.h"
 
 namespace {
@@ -34,52 +32,36 @@ void BM_ExpandTemplate(benchmark::State& state) {
 }
 BENCHMARK(BM_ExpandTemplate);
 
-std::string ScratchFile(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / name).string();
-}
-
 void BM_ReadLine(benchmark::State& state) {
-  std::string path = ScratchFile("brimvel_bench_readline.cfg");
-  {
-    std::ofstream out(path, std::ios::binary);
-    for (int i = 0; i < 10000; ++i) out << "Skip FILE_" << i << ".ZIP\r\n";
-  }
+  MemoryFileSystem fs;
+  std::string text;
+  for (int i = 0; i < 10000; ++i) text += "Skip FILE_" + std::to_string(i) + ".ZIP\r\n";
+  fs.AddFile("bench.cfg", text);
   for (auto _ : state) {
-    TextFile file;
-    BindFile(file, path);
-    OpenRead(file);
+    TextFile file(fs, "bench.cfg");
+    file.OpenRead();
     ShortString line;
-    std::string whole;
+    std::string scratch;
     std::size_t lines = 0;
-    while (!AtEnd(file)) {
-      ReadLine(file, line, &whole);
+    while (!file.AtEnd()) {
+      benchmark::DoNotOptimize(file.ReadLine(line, scratch));
       ++lines;
     }
-    CloseText(file);
     benchmark::DoNotOptimize(lines);
   }
   state.SetItemsProcessed(state.iterations() * 10000);
-  std::remove(path.c_str());
 }
 BENCHMARK(BM_ReadLine);
 
 void BM_SkipLookup(benchmark::State& state) {
   const int listed = static_cast<int>(state.range(0));
-  std::string path = ScratchFile("brimvel_bench_skip.cfg");
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << "AREA A DAILY\r\n";
-    for (int i = 0; i < listed; ++i) out << "Skip F" << i << ".ZIP\r\n";
-    out << "END\r\n";
-  }
   SkipList list;
-  NotOnSkipList(list, path, 1, "WARMUP");
+  for (int i = 0; i < listed; ++i) list.Add("F" + std::to_string(i) + ".ZIP");
   int i = 0;
   for (auto _ : state) {
     std::string name = "F" + std::to_string(i++ % (2 * listed)) + ".ZIP";
-    benchmark::DoNotOptimize(NotOnSkipList(list, path, 1, name));
+    benchmark::DoNotOptimize(list.Contains(name));
   }
-  std::remove(path.c_str());
 }
 BENCHMARK(BM_SkipLookup)->Arg(1000)->Arg(20000);
 

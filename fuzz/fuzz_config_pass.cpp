@@ -1,18 +1,12 @@
-// The configuration pass over an arbitrary configuration text, in a scratch
-// directory holding a few files, with /bin/true as the post program.
+// The whole run over an arbitrary configuration text, in process: an
+// in-memory file system holding a few files, a program starter that only
+// records, a fixed clock. Nothing touches the disk or starts a process, so
+// every input costs microseconds.
 //
-// Safety first: the text may name any path, so every POSTPROG keyword and
-// every "-DELETE" in it is defaced before the pass sees it; the only post
-// program is the harmless one put in front, and nothing is ever deleted.
-//
-// Checked beyond the sanitizers: the pass returns (a run-ending failure on a
-// readable text is a finding), and the rewritten configuration is the old
-// one with some DIRECTORY and FILE lines dropped and "Skip" lines added:
+// Checked beyond the sanitizers: the run ends normally (a run-ending failure
+// on a readable text is a finding), and the rewritten configuration is the
+// old one with some DIRECTORY and FILE lines dropped and "Skip" lines added:
 // nothing else gained, lost or changed.
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -22,11 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "config/config_pass.h"
-#include "run/run_context.h"
-#include "support/io_error.h"
-#include "support/run_end.h"
-#include "support/run_log.h"
+#include "run/driver.h"
+#include "support/memory_file_system.h"
 #include "support/string_utils.h"
 #include "support/text_file.h"
 
@@ -34,53 +25,29 @@ using namespace brimvel;
 
 namespace {
 
-constexpr const char* kHeader = "POSTPROG /bin/true @File @Area @Option @Desc @AppDesc\n";
+constexpr const char* kHeader = "POSTPROG /bin/post @File @Area @Option @Desc @AppDesc\n";
 
 void Fatal(const char* what) {
   std::fprintf(stderr, "fuzz_config_pass: %s\n", what);
   std::abort();
 }
 
-// Ends the process loudly, so that the input is kept as a finding.
-void RunEnded() { Fatal("the run ended through EndRun or RuntimeErrorReport"); }
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-
-// Defaces every occurrence of the word, compared without regard to case,
-// also one split by CRs (the reader drops them inside a line).
-void Deface(std::string& text, std::string_view word) {
-  std::vector<std::size_t> at;  // positions of the bytes that are not CR
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (text[i] != '\r') at.push_back(i);
-  for (std::size_t s = 0; s + word.size() <= at.size(); ++s) {
-    std::size_t k = 0;
-    while (k < word.size() && Upper(text[at[s + k]]) == word[k]) ++k;
-    if (k == word.size()) text[at[s + 1]] = '#';
+class QuietRunner final : public ProcessRunner {
+ public:
+  int RunAndWait(const std::string&, const std::string&, int& exitCode) override {
+    exitCode = 0;
+    return 0;
   }
-}
+  int CheckRunnable(const std::string&) override { return 0; }
+};
 
-bool WriteWhole(const char* name, const std::string& text) {
-  unlink(name);
-  int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  return close(fd) == 0 && ok;
-}
-
-std::vector<std::string> ReadLines(const char* name) {
+std::vector<std::string> ReadLines(MemoryFileSystem& fs, const std::string& name) {
   std::vector<std::string> lines;
-  TextFile file;
-  BindFile(file, name);
-  OpenRead(file);
-  if (TakeIoError() != 0) Fatal("cannot read a configuration back");
+  TextFile file(fs, name);
+  if (file.OpenRead() != 0) Fatal("cannot read a configuration back");
   ShortString line;
-  std::string whole;
-  while (!AtEnd(file)) {
-    ReadLine(file, line, &whole);
-    lines.push_back(whole);
-  }
-  CloseText(file);
-  TakeIoError();
+  std::string scratch;
+  while (!file.AtEnd()) lines.emplace_back(file.ReadLine(line, scratch));
   return lines;
 }
 
@@ -111,48 +78,24 @@ bool Explains(const std::vector<std::string>& before, const std::vector<std::str
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Under TMPDIR: a tmpfs there spares the disk the pass's fsync per input.
-  const char* tmp = std::getenv("TMPDIR");
-  std::string root =
-      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/brimvel-fuzz-XXXXXX";
-  if (mkdtemp(root.data()) == nullptr) Fatal("mkdtemp");
-  std::string work = root + "/work";
-  if (mkdir(work.c_str(), 0755) != 0 || chdir(work.c_str()) != 0) Fatal("scratch directory");
-  mkdir("sub", 0755);
-  for (const char* name : {"a.zip", "b.txt", "c d.dat", ".hidden", "sub/e.zip", "sub/F.ZIP"})
-    if (!WriteWhole(name, "payload\n")) Fatal("scratch files");
-  // The run's console lines are of no interest; libFuzzer reports on stderr.
-  int null = open("/dev/null", O_WRONLY);
-  if (null >= 0) dup2(null, 1);
-  RegisterExitProcedure(RunEnded);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string text(reinterpret_cast<const char*>(data), size);
-  Deface(text, "POSTPROG");
-  Deface(text, "-DELETE");
-  text = kHeader + text;
-  if (!WriteWhole("brimvel.cfg", text) || !WriteWhole("before.cfg", text)) Fatal("write");
-
-  TakeIoError();
-  RunContext run;
-  run.forced = true;           // the day marker is not part of the pass
-  run.log.unavailable = true;  // console only
-  run.log.banner = kBanner;
-  BindFile(run.configFile, run.configName.view());
-  OpenRead(run.configFile);
-  if (TakeIoError() != 0) Fatal("cannot open the configuration");
-  if (ConfigPass(run) != PassResult::kDone) Fatal("the pass refused its own configuration");
-  // The new configuration stays open (and locked) until the process ends;
-  // here the next input's run must find it free.
-  CloseText(run.tempFile);
-  TakeIoError();
-
-  if (!Explains(ReadLines("before.cfg"), ReadLines("brimvel.cfg")))
+  std::string text = kHeader + std::string(reinterpret_cast<const char*>(data), size);
+  MemoryFileSystem fs;
+  for (const char* name : {"a.zip", "b.txt", "c d.dat", ".hidden", "sub/e.zip", "sub/F.ZIP"})
+    fs.AddFile(name, "payload\n");
+  fs.AddFile("brimvel.cfg", text);
+  fs.AddFile("before.cfg", text);
+  MemoryFileSystem terminal;
+  TextFile console(terminal, "console");
+  TextFile errors(terminal, "errors");
+  console.OpenDiscard();
+  errors.OpenDiscard();
+  QuietRunner runner;
+  FixedClock clock(LocalTime{2026, 12, 9, 3, 6, 0, 0, 0});
+  RunEnvironment env{fs, runner, clock, console, errors};
+  // -D: the day marker is not part of the pass.
+  if (RunMain(env, {"-D"}) != 0) Fatal("the run failed on its own configuration");
+  if (!Explains(ReadLines(fs, "before.cfg"), ReadLines(fs, "brimvel.cfg")))
     Fatal("the rewritten configuration gained, lost or changed a line");
-  unlink("brimvel.cfg");
-  unlink("before.cfg");
   return 0;
 }

@@ -45,7 +45,7 @@ bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, b
                     bool& ended) {
   ConfigLine line;
   while (reader.Next(line)) {
-    if (pass.out.WriteLine(line.whole) != 0 || FirstError(pass, reader) != 0) return false;
+    if (CopyLine(pass.out, line) != 0 || FirstError(pass, reader) != 0) return false;
     switch (line.kind) {
       case LineKind::kEnd:
         ended = true;
@@ -86,6 +86,13 @@ int ReadSkipsBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine
 }
 
 }  // namespace
+
+int CopyLine(TextFile& out, const ConfigLine& line) {
+  std::string_view end = out.lineEnd();
+  if (line.raw.size() == line.whole.size() + end.size() && line.raw.substr(line.whole.size()) == end)
+    return out.Write(line.raw);
+  return out.WriteLine(line.whole);
+}
 
 int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& areaLine) {
   AreaRecord area;

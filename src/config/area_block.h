@@ -34,6 +34,11 @@ struct PassContext {
   PassTotals totals;
 };
 
+// Copies a line unchanged to the new configuration: in one step when it
+// already ends the way the new configuration ends its lines. Returns the
+// new configuration's state.
+int CopyLine(TextFile& out, const ConfigLine& line);
+
 // Works one area block, from the line after its AREA line up to and
 // including its END line (or the end of the file), copying each line it
 // keeps to the new configuration. A block that is worked is read to its

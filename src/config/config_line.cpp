@@ -8,10 +8,27 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string_view DropBlanks(std::string_view text) {
+// Keywords are ASCII, and no byte outside ASCII upper-cases into ASCII, so
+// these cheap forms decide exactly as the word helpers do; every line of the
+// configuration passes here.
+inline std::string_view DropBlanks(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   return text.substr(i);
+}
+
+inline char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+inline bool Same(std::string_view text, std::string_view upperKeyword) {
+  if (text.size() != upperKeyword.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (AsciiUpper(text[i]) != upperKeyword[i]) return false;
+  return true;
+}
+
+// The first word of a text whose leading blanks are already gone.
+inline std::string_view Word(std::string_view trimmed) {
+  return trimmed.substr(0, trimmed.find(' '));
 }
 
 // The name a skip line records: everything after "Skip" and its blanks, and
@@ -20,7 +37,7 @@ bool SkipName(std::string_view whole, std::string_view& name, std::string_view& 
   std::string_view text = DropBlanks(whole);
   std::size_t blank = text.find(' ');
   std::string_view word = text.substr(0, blank);
-  if (!SameUpper(word, "SKIP")) return false;
+  if (!Same(word, "SKIP")) return false;
   if (blank == std::string_view::npos) {
     // A lone "Skip" records the word itself, as the word helpers read it.
     name = exact = text;
@@ -48,13 +65,18 @@ void Classify(ConfigLine& line, bool inBlock) {
   std::string_view text = line.text.view();
   if (line.byteOrderMark) text.remove_prefix(kByteOrderMark.size());
   line.kind = LineKind::kOther;
-  std::string_view keyword = FirstWordView(text);
+  // Every keyword is told by its first letter; most lines are skip lines
+  // and remarks, so the rest of the work is done only where it can matter.
+  std::string_view trimmed = DropBlanks(text);
+  char initial = trimmed.empty() ? '\0' : AsciiUpper(trimmed.front());
   if (!inBlock) {
-    if (SameUpper(keyword, "POSTPROG")) {
+    if (initial != 'P' && initial != 'A') return;
+    std::string_view keyword = Word(trimmed);
+    if (Same(keyword, "POSTPROG")) {
       line.kind = LineKind::kPostProg;
-    } else if (SameUpper(keyword, "APPENDDESC")) {
+    } else if (Same(keyword, "APPENDDESC")) {
       line.kind = LineKind::kAppendDesc;
-    } else if (SameUpper(keyword, "AREA")) {
+    } else if (Same(keyword, "AREA")) {
       line.kind = LineKind::kArea;
       ShortString areaText = AfterFirstWord(text);
       line.argument = FirstWord(areaText);
@@ -64,34 +86,45 @@ void Classify(ConfigLine& line, bool inBlock) {
     if (line.kind != LineKind::kOther) line.argument = AfterFirstWord(text);
     return;
   }
-  if (SameUpper(text, "END")) {
-    line.kind = LineKind::kEnd;
-  } else if (SameUpper(keyword, "SIZE")) {
-    if (LimitLineValue(text, "SIZE", line.limit)) line.kind = LineKind::kSize;
-  } else if (SameUpper(keyword, "COUNT")) {
-    if (LimitLineValue(text, "COUNT", line.limit)) line.kind = LineKind::kCount;
-  } else if (SameUpper(keyword, "WHEN")) {
-    line.kind = LineKind::kWhen;
-    line.argument = AfterFirstWord(text);
-  } else if (SameUpper(keyword, "DIRECTORY")) {
-    line.kind = LineKind::kDirectory;
-    line.argument = AfterFirstWord(text);
-  } else if (SameUpper(keyword, "FILE")) {
-    line.kind = LineKind::kFile;
-    line.argument = AfterFirstWord(text);
-  } else if (SkipName(line.whole, line.skipped, line.skippedExact)) {
-    line.kind = LineKind::kSkip;
+  switch (initial) {
+    case 'E':
+      if (Same(text, "END")) line.kind = LineKind::kEnd;
+      return;
+    case 'S':
+      if (Same(Word(trimmed), "SIZE")) {
+        if (LimitLineValue(text, "SIZE", line.limit)) line.kind = LineKind::kSize;
+      } else if (SkipName(line.whole, line.skipped, line.skippedExact)) {
+        line.kind = LineKind::kSkip;
+      }
+      return;
+    case 'C':
+      if (Same(Word(trimmed), "COUNT") && LimitLineValue(text, "COUNT", line.limit))
+        line.kind = LineKind::kCount;
+      return;
+    case 'W':
+      if (Same(Word(trimmed), "WHEN")) line.kind = LineKind::kWhen;
+      break;
+    case 'D':
+      if (Same(Word(trimmed), "DIRECTORY")) line.kind = LineKind::kDirectory;
+      break;
+    case 'F':
+      if (Same(Word(trimmed), "FILE")) line.kind = LineKind::kFile;
+      break;
+    default:
+      return;
   }
+  if (line.kind != LineKind::kOther) line.argument = AfterFirstWord(text);
 }
 
 bool ConfigReader::Next(ConfigLine& line) {
   if (file_.AtEnd()) return false;
   line.whole = file_.ReadLine(line.text, scratch_);
   if (file_.error() != 0) return false;
+  line.raw = file_.RawLine();
   line.number = ++number_;
   line.byteOrderMark = line.number == 1 && line.text.view().substr(0, 3) == kByteOrderMark;
-  line.argument = ShortString();
-  line.schedule = ShortString();
+  if (!line.argument.empty()) line.argument = ShortString();
+  if (!line.schedule.empty()) line.schedule = ShortString();
   line.limit = 0;
   line.skipped = line.skippedExact = {};
   Classify(line, inBlock_);

@@ -30,6 +30,9 @@ enum class LineKind {
 struct ConfigLine {
   std::int32_t number = 0;   // 1-based line number
   std::string_view whole;    // every character but the CRs, valid until the next read
+  // The line with its line end exactly as read, when the reader had it in
+  // one piece; empty otherwise.
+  std::string_view raw;
   ShortString text;          // the first 255 characters: all that is ever parsed
   LineKind kind = LineKind::kOther;
   // POSTPROG, APPENDDESC, WHEN, DIRECTORY, FILE: the text after the keyword

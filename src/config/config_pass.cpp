@@ -33,8 +33,7 @@ int CopyLines(PassContext& pass, TextFile& config) {
       lineEndChosen = true;
     }
     // Written back whole: only parsing is limited to the first 255 characters.
-    pass.out.WriteLine(line.whole);
-    if (int code = pass.out.error(); code != 0) return code;
+    if (int code = CopyLine(pass.out, line); code != 0) return code;
     if (int code = pass.log.error(); code != 0) return code;
     switch (line.kind) {
       case LineKind::kPostProg:

@@ -28,8 +28,11 @@ TextFile::TextFile(TextFile&& other) noexcept
       lineEnd_(other.lineEnd_),
       lineEndRead_(other.lineEndRead_),
       output_(std::move(other.output_)),
-      input_(std::move(other.input_)),
+      inputBuffer_(std::move(other.inputBuffer_)),
+      inputCapacity_(other.inputCapacity_),
+      input_(other.input_),
       inputPos_(other.inputPos_),
+      ctrlZAt_(other.ctrlZAt_),
       inputOffset_(other.inputOffset_),
       inputExhausted_(other.inputExhausted_),
       lastByteRead_(other.lastByteRead_) {
@@ -67,7 +70,7 @@ void TextFile::CloseHandle() {
 int TextFile::Open(OpenKind kind, Mode mode) {
   CloseHandle();
   output_.clear();
-  input_.clear();
+  input_ = {};
   inputPos_ = 0;
   inputOffset_ = 0;
   inputExhausted_ = false;
@@ -147,10 +150,19 @@ bool TextFile::FillInput() {
   if (inputPos_ < input_.size()) return true;
   if (inputExhausted_) return false;
   inputOffset_ += static_cast<std::int64_t>(input_.size());
-  input_.resize(kInputChunk);
+  if (!inputBuffer_) {
+    // A small file needs no large buffer: most configurations are small,
+    // and the fakes of the tests open many.
+    std::int64_t size = 0;
+    inputCapacity_ = kInputChunk;
+    if (fs_->Size(handle_, size) == 0 && size >= 0 &&
+        static_cast<std::uint64_t>(size) < kInputChunk)
+      inputCapacity_ = static_cast<std::size_t>(size) + 1;
+    inputBuffer_.reset(new char[inputCapacity_]);
+  }
   std::size_t got = 0;
-  int code = fs_->Read(handle_, input_.data(), kInputChunk, got);
-  input_.resize(got);
+  int code = fs_->Read(handle_, inputBuffer_.get(), inputCapacity_, got);
+  input_ = std::string_view(inputBuffer_.get(), got);
   inputPos_ = 0;
   if (code != 0) {
     Fail(code);
@@ -162,6 +174,10 @@ bool TextFile::FillInput() {
     return false;
   }
   if (lineEndRead_.empty()) NoteLineEnd(0);
+  const void* ctrlZ = std::memchr(input_.data(), kCtrlZ, input_.size());
+  ctrlZAt_ = ctrlZ == nullptr
+                 ? input_.size()
+                 : static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - input_.data());
   return true;
 }
 
@@ -169,7 +185,7 @@ int TextFile::SeekTo(std::int64_t position) {
   if (error_ != 0) return error_;
   if (mode_ != Mode::kReading) return Fail(kNotOpenForInput);
   if (int code = fs_->Seek(handle_, position); code != 0) return Fail(code);
-  input_.clear();
+  input_ = {};
   inputPos_ = 0;
   inputOffset_ = position;
   inputExhausted_ = false;
@@ -185,11 +201,19 @@ bool TextFile::ReadShortLine(ShortString& line, std::string_view& whole) {
   const char* lf = static_cast<const char*>(std::memchr(begin, '\n', limit));
   if (lf == nullptr) return false;
   std::size_t n = static_cast<std::size_t>(lf - begin);
-  if (std::memchr(begin, kCtrlZ, n) != nullptr) return false;
+  if (ctrlZAt_ < inputPos_) {
+    // Stepped over one: look for the next.
+    const void* ctrlZ = std::memchr(begin, kCtrlZ, input_.size() - inputPos_);
+    ctrlZAt_ = ctrlZ == nullptr
+                   ? input_.size()
+                   : static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - input_.data());
+  }
+  if (ctrlZAt_ < inputPos_ + n) return false;
   std::size_t length = n;
   if (length > 0 && begin[length - 1] == '\r') --length;
   if (std::memchr(begin, '\r', length) != nullptr) return false;
   whole = std::string_view(begin, length);
+  rawLine_ = std::string_view(begin, n + 1);
   line.assign(whole);
   inputPos_ += n + 1;
   return true;
@@ -198,6 +222,7 @@ bool TextFile::ReadShortLine(ShortString& line, std::string_view& whole) {
 std::string_view TextFile::ReadLine(ShortString& line, std::string& scratch) {
   line = ShortString();
   scratch.clear();
+  rawLine_ = {};
   if (error_ != 0) return scratch;
   if (mode_ != Mode::kReading) {
     Fail(kNotOpenForInput);
@@ -266,6 +291,13 @@ bool TextFile::AtEnd() {
   return input_[inputPos_] == kCtrlZ;
 }
 
+bool TextFile::PassCtrlZ() {
+  if (error_ != 0 || mode_ != Mode::kReading || !FillInput()) return false;
+  if (input_[inputPos_] != kCtrlZ) return false;
+  ++inputPos_;
+  return true;
+}
+
 int TextFile::Write(std::string_view text) {
   if (error_ != 0) return error_;
   if (mode_ != Mode::kWriting) return Fail(kNotOpenForOutput);
@@ -277,6 +309,15 @@ int TextFile::Write(std::string_view text) {
 int TextFile::WriteLine(std::string_view text) {
   if (error_ != 0) return error_;
   if (mode_ != Mode::kWriting) return Fail(kNotOpenForOutput);
+  if (text.size() + lineEnd_.size() <= kLineCapacity) {
+    // Short lines, the common case, in one step.
+    char line[kLineCapacity];
+    std::memcpy(line, text.data(), text.size());
+    std::memcpy(line + text.size(), lineEnd_.data(), lineEnd_.size());
+    output_.append(line, text.size() + lineEnd_.size());
+    if (console_ || output_.size() >= kOutputChunk) return Flush();
+    return 0;
+  }
   output_.append(text);
   output_.append(lineEnd_);
   if (console_ || output_.size() >= kOutputChunk) return Flush();

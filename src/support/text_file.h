@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -58,8 +59,15 @@ class TextFile {
   // (a CR is dropped there but uses up a unit). `scratch` holds the line
   // when it does not lie in the read-ahead in one piece.
   std::string_view ReadLine(ShortString& line, std::string& scratch);
+  // The last line read with its line end exactly as it stands in the file,
+  // when it lay in the read-ahead in one piece; empty otherwise. Valid until
+  // the next read: lets an unchanged line be copied in one step.
+  std::string_view RawLine() const { return rawLine_; }
   // True at the end of the data or before a Ctrl-Z.
   bool AtEnd();
+  // Steps over a Ctrl-Z at the read position, so that what it hides can be
+  // read; false when none stands there.
+  bool PassCtrlZ();
   // Where the next line starts, for a later SeekTo on the same open file.
   std::int64_t Tell() const { return inputOffset_ + static_cast<std::int64_t>(inputPos_); }
   int SeekTo(std::int64_t position);
@@ -68,6 +76,7 @@ class TextFile {
 
   // The line end WriteLine puts out; the file system's own by default.
   void SetLineEnd(std::string_view lineEnd) { lineEnd_ = lineEnd; }
+  std::string_view lineEnd() const { return lineEnd_; }
   int Write(std::string_view text);
   int WriteLine(std::string_view text);
   int Flush();
@@ -98,10 +107,17 @@ class TextFile {
   int error_ = 0;
   std::string_view lineEnd_;
   std::string_view lineEndRead_;
+  std::string_view rawLine_;
 
   std::string output_;
-  std::string input_;
+  // The read-ahead: a buffer filled by reads, never cleared byte by byte.
+  std::unique_ptr<char[]> inputBuffer_;
+  std::size_t inputCapacity_ = 0;
+  std::string_view input_;
   std::size_t inputPos_ = 0;
+  // Where the next Ctrl-Z stands in input_ (input_.size() for none), found
+  // once per buffer rather than once per line.
+  std::size_t ctrlZAt_ = 0;
   std::int64_t inputOffset_ = 0;  // where input_ begins in the file
   bool inputExhausted_ = false;
   char lastByteRead_ = 0;
