@@ -89,8 +89,12 @@ int ReadSkipsBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine
 
 int CopyLine(TextFile& out, const ConfigLine& line) {
   std::string_view end = out.lineEnd();
-  if (line.raw.size() == line.whole.size() + end.size() && line.raw.substr(line.whole.size()) == end)
-    return out.Write(line.raw);
+  if (line.raw.size() == line.whole.size() + end.size()) {
+    const char* rawEnd = line.raw.data() + line.whole.size();
+    bool same = true;
+    for (std::size_t i = 0; i < end.size(); ++i) same = same && rawEnd[i] == end[i];
+    if (same) return out.Write(line.raw);
+  }
   return out.WriteLine(line.whole);
 }
 

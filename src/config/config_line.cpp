@@ -35,15 +35,14 @@ inline std::string_view Word(std::string_view trimmed) {
 // the text after exactly one blank, which keeps a name's own leading blanks.
 bool SkipName(std::string_view whole, std::string_view& name, std::string_view& exact) {
   std::string_view text = DropBlanks(whole);
-  std::size_t blank = text.find(' ');
-  std::string_view word = text.substr(0, blank);
-  if (!Same(word, "SKIP")) return false;
-  if (blank == std::string_view::npos) {
+  if (text.size() < 4 || !Same(std::string_view(text.data(), 4), "SKIP")) return false;
+  if (text.size() == 4) {
     // A lone "Skip" records the word itself, as the word helpers read it.
     name = exact = text;
     return true;
   }
-  exact = text.substr(blank + 1);
+  if (text[4] != ' ') return false;
+  exact = std::string_view(text.data() + 5, text.size() - 5);
   name = DropBlanks(exact);
   return true;
 }
@@ -90,13 +89,16 @@ void Classify(ConfigLine& line, bool inBlock) {
     case 'E':
       if (Same(text, "END")) line.kind = LineKind::kEnd;
       return;
-    case 'S':
-      if (Same(Word(trimmed), "SIZE")) {
-        if (LimitLineValue(text, "SIZE", line.limit)) line.kind = LineKind::kSize;
-      } else if (SkipName(line.whole, line.skipped, line.skippedExact)) {
+    case 'S': {
+      char second = trimmed.size() > 1 ? AsciiUpper(trimmed[1]) : '\0';
+      if (second == 'I') {
+        if (Same(Word(trimmed), "SIZE") && LimitLineValue(text, "SIZE", line.limit))
+          line.kind = LineKind::kSize;
+      } else if (second == 'K' && SkipName(line.whole, line.skipped, line.skippedExact)) {
         line.kind = LineKind::kSkip;
       }
       return;
+    }
     case 'C':
       if (Same(Word(trimmed), "COUNT") && LimitLineValue(text, "COUNT", line.limit))
         line.kind = LineKind::kCount;
