@@ -28,9 +28,6 @@ Command Expand(const HatchSettings& run, std::string_view path, const AreaRecord
                const EntryOptions& options) {
   TemplateText appDesc =
       ExpandTemplate(TemplateText::FromTemplate(run.appendDesc), options.desc, "@Desc");
-  // The description's own escapes are honoured once; nothing put in is
-  // expanded again.
-  ShortString desc = ExpandTemplate(options.desc.view(), "", "");
   Command result;
   // A later macro shorter than its name shrinks a cut text again, so the
   // cut is noticed at the step that made it.
@@ -42,7 +39,9 @@ Command Expand(const HatchSettings& run, std::string_view path, const AreaRecord
       step(ExpandTemplate(TemplateText::FromTemplate(run.postProg), FileArgument(path), "@File"));
   command = step(ExpandTemplate(command, area.name, "@Area"));
   command = step(ExpandTemplate(command, options.option, "@Option"));
-  command = step(ExpandTemplate(command, desc, "@Desc"));
+  // The description is laid out by its field format first; its own escapes
+  // are replaced once, by the next step; nothing put in is expanded again.
+  command = step(ExpandTemplate(command, options.desc, "@Desc", true));
   command = step(
       ExpandTemplate(command, options.desc.empty() ? std::string() : appDesc.text, "@AppDesc"));
   result.text = command.str();

@@ -9,6 +9,8 @@ namespace {
 constexpr std::size_t kCap = ShortString::kCapacity;
 constexpr char kTemplate = 0;
 constexpr char kInserted = 1;
+// Put in, but its escapes are still to be replaced, once, at the next step.
+constexpr char kEscapesPending = 2;
 
 void Cut(TemplateText& t) {
   if (t.text.size() > kCap) {
@@ -20,7 +22,7 @@ void Cut(TemplateText& t) {
 // First position where the name stands wholly in template text, compared
 // without regard to case. Every name starts with a byte that has no case
 // ('@' or '\\'), so candidates are found with one library scan.
-std::size_t FindInTemplate(const TemplateText& t, std::string_view name) {
+std::size_t FindInTemplate(const TemplateText& t, std::string_view name, bool pendingToo) {
   if (name.empty() || t.text.size() < name.size()) return std::string::npos;
   const char first = name.front();
   const bool caseless = first == '@' || first == '\\';
@@ -30,7 +32,9 @@ std::size_t FindInTemplate(const TemplateText& t, std::string_view name) {
       if (at == std::string::npos || at + name.size() > t.text.size()) return std::string::npos;
     }
     std::size_t i = 0;
-    while (i < name.size() && t.inserted[at + i] == kTemplate &&
+    while (i < name.size() &&
+           (t.inserted[at + i] == kTemplate ||
+            (pendingToo && t.inserted[at + i] == kEscapesPending)) &&
            UpperChar(t.text[at + i]) == UpperChar(name[i]))
       ++i;
     if (i == name.size()) return at;
@@ -55,7 +59,7 @@ std::int32_t NumberOrZero(std::string_view text) {
   return errorPos == 0 ? number : 0;
 }
 
-void FormatField(TemplateText& t, std::size_t p, std::string_view value) {
+void FormatField(TemplateText& t, std::size_t p, std::string_view value, char valueFlag) {
   std::string head = t.text.substr(0, p);
   std::string headFlags = t.inserted.substr(0, p);
   std::string rest = t.text.substr(p + 1);
@@ -106,27 +110,36 @@ void FormatField(TemplateText& t, std::size_t p, std::string_view value) {
   }
 
   t.text = head + field + tail;
-  t.inserted = headFlags + std::string(field.size(), kInserted) + tailFlags;
+  t.inserted = headFlags + std::string(field.size(), valueFlag) + tailFlags;
   Cut(t);
 }
 
-TemplateText ReplaceMacro(const TemplateText& text, std::string_view replacement,
-                          std::string_view name) {
+namespace {
+
+TemplateText Replace(const TemplateText& text, std::string_view replacement, std::string_view name,
+                     char valueFlag, bool pendingToo) {
   TemplateText t = text;
   if (name.empty()) return t;
   for (;;) {
-    std::size_t at = FindInTemplate(t, name);
+    std::size_t at = FindInTemplate(t, name, pendingToo);
     if (at == std::string::npos) return t;
     t.text.erase(at, name.size());
     t.inserted.erase(at, name.size());
     if (at < t.text.size() && t.text[at] == '(' && t.inserted[at] == kTemplate) {
-      FormatField(t, at, replacement);
+      FormatField(t, at, replacement, valueFlag);
     } else {
       t.text.insert(at, replacement);
-      t.inserted.insert(at, std::string(replacement.size(), kInserted));
+      t.inserted.insert(at, std::string(replacement.size(), valueFlag));
       Cut(t);
     }
   }
+}
+
+}  // namespace
+
+TemplateText ReplaceMacro(const TemplateText& text, std::string_view replacement,
+                          std::string_view name) {
+  return Replace(text, replacement, name, kInserted, false);
 }
 
 ShortString ReplaceMacro(std::string_view text, std::string_view replacement,
@@ -135,16 +148,21 @@ ShortString ReplaceMacro(std::string_view text, std::string_view replacement,
 }
 
 TemplateText ExpandTemplate(const TemplateText& text, std::string_view value,
-                            std::string_view macro) {
-  TemplateText t = ReplaceMacro(text, " ", "@Space");
-  t = ReplaceMacro(t, "\n\r", "\\n");
-  t = ReplaceMacro(t, "\r", "\\k");
-  if (!macro.empty()) t = ReplaceMacro(t, value, macro);
+                            std::string_view macro, bool valueEscapesPending) {
+  TemplateText t = Replace(text, " ", "@Space", kInserted, true);
+  t = Replace(t, "\n\r", "\\n", kInserted, true);
+  t = Replace(t, "\r", "\\k", kInserted, true);
+  // Whatever waited for its escapes has had them now.
+  for (char& flag : t.inserted)
+    if (flag == kEscapesPending) flag = kInserted;
+  if (!macro.empty())
+    t = Replace(t, value, macro, valueEscapesPending ? kEscapesPending : kInserted, false);
   return t;
 }
 
 ShortString ExpandTemplate(std::string_view templateText, std::string_view value,
                            std::string_view macro) {
+  // A text on its own: the value's escapes are never looked at.
   return ExpandTemplate(TemplateText::FromTemplate(templateText), value, macro).str();
 }
 

@@ -22,8 +22,11 @@ struct TemplateText {
 
 // Replaces the escapes "@Space", "\n", "\k", then the macro (when the name
 // is not empty) with the value; each may carry a field format in parentheses.
+// With `valueEscapesPending` the value's own escapes are replaced too, once,
+// by the next expansion step: a -DESC text is laid out by its field format
+// first and has its escapes replaced after.
 TemplateText ExpandTemplate(const TemplateText& text, std::string_view value,
-                            std::string_view macro);
+                            std::string_view macro, bool valueEscapesPending = false);
 ShortString ExpandTemplate(std::string_view templateText, std::string_view value,
                            std::string_view macro);
 
@@ -35,7 +38,7 @@ ShortString ReplaceMacro(std::string_view text, std::string_view replacement,
 
 // Puts the value, laid out by the parenthesised format that starts at the
 // 0-based position p, in place of that format.
-void FormatField(TemplateText& text, std::size_t p, std::string_view value);
+void FormatField(TemplateText& text, std::size_t p, std::string_view value, char valueFlag = 1);
 
 // TextToNumber's value when it reads without error; 0 otherwise.
 std::int32_t NumberOrZero(std::string_view text);
