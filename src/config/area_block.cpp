@@ -34,9 +34,16 @@ void Add(PassTotals& totals, const EntryResult& result) {
   totals.heldBack += result.heldBack;
   totals.notStarted += result.notStarted;
   totals.failed += result.failed;
+  if (result.SearchFailed()) totals.searchFailures += 1;
 }
 
-void AddSkip(SkipList& skips, const ConfigLine& line) { skips.Add(line.skipped); }
+// A skip line matches the name after its blanks, as it always has, and the
+// name after exactly one blank, which is how a name that itself begins with
+// a blank is recorded.
+void AddSkip(SkipList& skips, const ConfigLine& line) {
+  skips.Add(line.skipped);
+  if (line.skippedExact.size() != line.skipped.size()) skips.Add(line.skippedExact);
+}
 
 // Streams a block that is not due: every line is copied, nothing is held.
 // Returns true when a WHEN line made the block due, after copying that line;
@@ -103,6 +110,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
   area.name = areaLine.argument;
   if (UpperText(area.name) == UpperText(pass.areaFilter)) {
     area.enabled = true;
+    pass.totals.areaFound = true;
   } else if (pass.areaFilter.empty()) {
     area.enabled = ScheduleDue(areaLine.schedule, ReadDate(pass.clock));
   } else {
@@ -140,7 +148,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
   }
   if (int code = FirstError(pass, reader); code != 0) return code;
 
-  HatchContext hatch{pass.fs, pass.runner, pass.log, pass.out, pass.settings};
+  HatchContext hatch{pass.fs, pass.runner, pass.log, pass.out, pass.settings, pass.interruption};
   BlockTotals totals;
   EntryOptions options;
   for (const HeldLine& kept : held) {
@@ -161,17 +169,21 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
         area.enabled = ScheduleDue(line.argument, ReadDate(pass.clock));
         break;
       case LineKind::kDirectory:
-        if (area.enabled) {
+        // A run asked to stop works no further entry; its line stays as it is.
+        if (area.enabled && !hatch.Interrupted()) {
           EntryResult result = ScanDirectory(hatch, line.argument, skips, totals, area, options);
           Add(pass.totals, result);
           if (result.outputError != 0) return result.outputError;
-          keep = result.handedOver > 0 || options.stay;
+          // Dropped once it finds nothing new; never while it has work left.
+          keep = result.handedOver > 0 || result.WorkLeft() || options.stay;
         }
         break;
       case LineKind::kFile:
-        if (area.enabled) {
+        if (area.enabled && !hatch.Interrupted()) {
           EntryResult result = HatchFileEntry(hatch, line.argument, totals, area, options);
           Add(pass.totals, result);
+          // Dropped once it handed something over: a FILE entry keeps no
+          // record of its files, so keeping it would hand them over again.
           keep = result.handedOver == 0 || options.stay;
         }
         break;

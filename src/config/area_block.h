@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "config/config_line.h"
@@ -19,7 +20,12 @@ struct PassTotals {
   std::int32_t notStarted = 0;
   std::int32_t failed = 0;
   std::int32_t dropped = 0;      // entry lines left out of the new configuration
-  std::int32_t searchFailures = 0;
+  std::int32_t searchFailures = 0;  // entries kept because their search failed
+  bool areaFound = false;        // a block had the name -AREA asked for
+  int interruption = 0;          // the signal that stopped the hand-overs, 0 when none
+
+  // Whether anything went wrong that a scheduler should hear of.
+  bool AnyFailure() const { return notStarted > 0 || failed > 0 || searchFailures > 0; }
 };
 
 // Everything a pass works with. `out` is the new configuration.
@@ -32,6 +38,8 @@ struct PassContext {
   HatchSettings settings;
   ShortString areaFilter;  // -AREA: work only this area, whatever its schedule
   PassTotals totals;
+  // The signal that asked the run to stop, 0 while none.
+  std::function<int()> interruption = {};
 };
 
 // Copies a line unchanged to the new configuration: in one step when it

@@ -1,5 +1,6 @@
 #include "config/config_pass.h"
 
+#include "support/error_text.h"
 #include "support/search.h"
 
 namespace brimvel {
@@ -80,10 +81,19 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, bool
     return Failed(config.AtEnd() ? kNotOpen : kNotOpenForOutput);
   }
   PassResult refusal = CheckNoOtherRun(pass, config, forced, dayWorked);
-  if (refusal != PassResult::kDone) {
+  // A configuration that cannot be replaced would lose the record of every
+  // hand-over: find it out before the first one.
+  int unwritable = refusal == PassResult::kDone ? pass.fs.CheckWritable(configName) : 0;
+  if (refusal != PassResult::kDone || unwritable != 0) {
     // The lock is ours, so the empty file we made is nobody else's.
     temp.Erase();
     temp.Close();
+    if (unwritable != 0) {
+      pass.log.Error("Configuration file " + ShortString(configName) +
+                     " cannot be replaced, nothing handed over: " +
+                     ErrorText(unwritable, configName));
+      return Failed(unwritable);
+    }
     return PassOutcome{refusal, 0};
   }
   pass.log.Status("Loading configuration file " + configName + "..");

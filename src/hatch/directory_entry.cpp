@@ -11,20 +11,6 @@
 
 namespace brimvel {
 
-namespace {
-
-// A skip line cannot hold a name that begins with a blank (the blanks after
-// "Skip" are passed over when it is read), so such a file would be handed
-// over again in every run.
-bool Recordable(RunLog& log, std::string_view name) {
-  if (name.empty() || name.front() != ' ') return true;
-  log.Error("Name '" + ShortString(name) +
-            "' begins with a blank and cannot be recorded, passed over");
-  return false;
-}
-
-}  // namespace
-
 EntryResult ScanDirectory(const HatchContext& context, std::string_view entryText,
                           const SkipList& skips, BlockTotals& totals, const AreaRecord& area,
                           EntryOptions& options) {
@@ -39,7 +25,11 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
   std::vector<FoundEntry> found;
   result.searchCode = FindFiles(context.fs, mask.view(), kSearchFiles, found);
   for (const FoundEntry& entry : found) {
-    if (!SafeToHatch(log, directory, entry.name) || !Recordable(log, entry.name)) continue;
+    if (context.Interrupted()) {
+      result.interrupted = true;
+      break;
+    }
+    if (!SafeToHatch(log, directory, entry.name)) continue;
     std::int64_t size = static_cast<std::int64_t>(entry.size);
     if (!skips.Contains(entry.name) && WithinLimits(area, size, totals, options)) {
       log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
@@ -47,7 +37,11 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
       // elsewhere it is kept exactly as found.
       std::string path = upperPaths ? UpperText(directory).str() + UpperWhole(entry.name)
                                     : directory + entry.name;
-      CountHandOver(result, HatchFile(context, path, area, options), size);
+      // Recorded only when its program ran: one that never started handed
+      // nothing over.
+      if (!CountHandOver(context, result, HatchFile(context, path, area, options), path, size,
+                         totals))
+        continue;
       if (int code = context.out.WriteLine("Skip " + entry.name); code != 0) {
         result.outputError = code;
         return result;
@@ -60,6 +54,10 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
   }
   int stop = result.searchCode == 0 ? kNoMoreFiles : result.searchCode;
   log.Line(" <- scanning stop: " + ErrorText(stop, mask));
+  // A directory that is missing or unreadable this morning may be back
+  // tomorrow: its entry must not vanish for it.
+  if (result.SearchFailed())
+    log.Error("Entry DIRECTORY " + mask + " kept: " + ErrorText(result.searchCode, mask));
   return result;
 }
 

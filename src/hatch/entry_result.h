@@ -14,6 +14,14 @@ struct EntryResult {
   std::int64_t bytes = 0;       // the size of the files handed over
   int searchCode = 0;           // how the search for its files ended
   int outputError = 0;          // the new configuration could not be written
+  bool interrupted = false;     // the run was asked to stop before the entry was done
+
+  // Whether the search failed for another reason than finding nothing.
+  bool SearchFailed() const { return searchCode != 0 && searchCode != 2 && searchCode != 18; }
+  // Whether the entry still has work for a later run: files held back by
+  // the limits, files whose program did not start, a search that failed,
+  // or a run stopped half-way.
+  bool WorkLeft() const { return heldBack > 0 || notStarted > 0 || SearchFailed() || interrupted; }
 };
 
 }  // namespace brimvel

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "support/error_text.h"
 #include "support/search.h"
 #include "support/string_utils.h"
 
@@ -53,11 +54,20 @@ bool SafeToHatch(RunLog& log, std::string_view directory, std::string_view name)
   return true;
 }
 
-void CountHandOver(EntryResult& result, HandOver handOver, std::int64_t size) {
+bool CountHandOver(const HatchContext& context, EntryResult& result, HandOver handOver,
+                   std::string_view path, std::int64_t size, BlockTotals& totals) {
+  if (handOver == HandOver::kNotStarted || handOver == HandOver::kNotRun) {
+    totals.hatchedCount -= 1;
+    totals.hatchedBytes -= size;
+    result.notStarted += 1;
+    context.log.Error(" -> " + ShortString(path) +
+                      " was not handed over and not recorded: its entry stays for the next run");
+    return false;
+  }
   result.handedOver += 1;
   result.bytes += size;
-  if (handOver == HandOver::kNotStarted) result.notStarted += 1;
   if (handOver == HandOver::kFailed) result.failed += 1;
+  return true;
 }
 
 EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryText,
@@ -74,13 +84,18 @@ EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryTe
     log.Begin("Error while searching for " + mask);
     if (!options.hidden) {
       log.End(", aborting...");
+      if (result.SearchFailed())
+        log.Error("Entry FILE " + mask + " kept: " + ErrorText(result.searchCode, mask));
       return result;
     }
     log.End(", but we'll continue..");
     // The mask itself stands in for the one file found.
-    if (WithinLimits(area, 0, totals, options)) {
+    if (context.Interrupted()) {
+      result.interrupted = true;
+    } else if (WithinLimits(area, 0, totals, options)) {
       log.Status(HatchingMessage(mask.view(), area, totals));
-      CountHandOver(result, HatchFile(context, mask.view(), area, options), 0);
+      CountHandOver(context, result, HatchFile(context, mask.view(), area, options), mask.view(),
+                    0, totals);
     } else {
       result.heldBack += 1;
     }
@@ -88,11 +103,17 @@ EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryTe
   }
 
   for (const FoundEntry& entry : found) {
+    if (context.Interrupted()) {
+      result.interrupted = true;
+      break;
+    }
     if (SafeToHatch(log, directory, entry.name)) {
       std::int64_t size = static_cast<std::int64_t>(entry.size);
       if (WithinLimits(area, size, totals, options)) {
         log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
-        CountHandOver(result, HatchFile(context, directory + entry.name, area, options), size);
+        std::string path = directory + entry.name;
+        CountHandOver(context, result, HatchFile(context, path, area, options), path, size,
+                      totals);
       } else {
         result.heldBack += 1;
       }

@@ -30,7 +30,11 @@ ShortString HatchingMessage(std::string_view name, const AreaRecord& area,
 // path that fits a text. Otherwise the reason is logged and false returned.
 bool SafeToHatch(RunLog& log, std::string_view directory, std::string_view name);
 
-// Adds one hand-over to the entry's result.
-void CountHandOver(EntryResult& result, HandOver handOver, std::int64_t size);
+// Adds one hand-over to the entry's result. A program that never started
+// handed nothing over: the file is taken off the block's totals again, so it
+// neither counts against the limits nor gets recorded. Returns whether the
+// file counts as handed over.
+bool CountHandOver(const HatchContext& context, EntryResult& result, HandOver handOver,
+                   std::string_view path, std::int64_t size, BlockTotals& totals);
 
 }  // namespace brimvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "support/file_system.h"
 #include "support/process_runner.h"
 #include "support/run_log.h"
@@ -24,6 +26,11 @@ struct HatchContext {
   RunLog& log;
   TextFile& out;
   const HatchSettings& settings;
+  // The signal that asked the run to stop (0 while none): nothing more is
+  // handed over once it is set.
+  std::function<int()> interruption = {};
+
+  bool Interrupted() const { return interruption && interruption() != 0; }
 };
 
 }  // namespace brimvel

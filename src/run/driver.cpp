@@ -16,31 +16,61 @@ namespace brimvel {
 namespace {
 
 constexpr const char* kUsage[] = {
-    "Usage: brimvel [-D] [-CFG file] [-AREA name] [-N]",
+    "Usage: brimvel [-D] [-CFG file] [-AREA name] [-N] [-ERRORLEVEL]",
     "       brimvel -CHECK [-CFG file]",
+    "       brimvel -PLAN days [-CFG file] [-AREA name]",
     "       brimvel --help | --version",
     "",
     "Hands files over to the areas of a file distribution network, a few per run,",
     "by running the post program configured in the configuration file.",
     "",
-    "  -D          work even when today's run has been done (first parameter only)",
-    "  -CFG file   the configuration file (default brimvel.cfg)",
-    "  -AREA name  work only the area of that name, whatever its schedule",
-    "  -N          dry run: show what a run would do; start and change nothing",
-    "  -CHECK      read the configuration and report its traps; change nothing",
-    "  --help      this text (also -? and -H)",
-    "  --version   the version banner",
+    "  -D                 work even when today's run has been done (first parameter only)",
+    "  -CFG file          the configuration file (default brimvel.cfg; also --config file)",
+    "  -AREA name         work only the area of that name, whatever its schedule",
+    "  -N                 dry run: show what a run would do; start and change nothing (--dry-run)",
+    "  -ERRORLEVEL        exit 1 when anything failed, after a summary line",
+    "  -CHECK             read the configuration and report its traps; change nothing (--check)",
+    "  -PLAN days         show which file goes out on which of the coming days (--plan days)",
+    "  --help             this text (also -? and -H)",
+    "  --version          the version banner",
     "",
     "The log (brimvel.log) and the day marker (EVERYDAY.FLG) are kept in the",
-    "current directory. Exit code 0 on every handled path; otherwise the error",
+    "current directory. Exit code 0 on every handled path (with -ERRORLEVEL, 1 when",
+    "a hand-over or a search failed); 2 for a mistyped option; otherwise the error",
     "number of the failed file operation. See brimvel(1).",
 };
+
+// A mistake on the command line ends the program before it touches anything.
+int UsageError(const RunEnvironment& env, const std::string& problem) {
+  env.errors.WriteLine("brimvel: " + problem);
+  for (const char* line : kUsage) env.errors.WriteLine(line);
+  return 2;
+}
 
 // The end of a run that found a file it needs failing: the code goes out
 // as "Runtime error N" and as the exit code, as it always has.
 int RuntimeError(const RunEnvironment& env, int code) {
   env.errors.WriteLine("Runtime error " + std::to_string(code));
   return code;
+}
+
+// The same, said in the log too, for whoever reads only the log.
+int RuntimeError(const RunEnvironment& env, RunLog& log, int code) {
+  log.Error("Run ended early: runtime error " + std::to_string(code));
+  return RuntimeError(env, code);
+}
+
+std::string Plural(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// One line for the scheduler's mail or the journal: what the run came to.
+void LogSummary(RunLog& log, const PassTotals& totals) {
+  log.Line("Summary: " + Plural(totals.handedOver, "file", "files") + " handed over (" +
+           Plural(totals.bytes, "byte", "bytes") + "), " +
+           Plural(totals.notStarted + totals.failed, "hand-over", "hand-overs") + " failed, " +
+           Plural(totals.heldBack, "file", "files") + " waiting, " +
+           Plural(totals.dropped, "entry", "entries") + " dropped");
 }
 
 // A dry run has no log file, but its console shows the same end lines.
@@ -66,6 +96,9 @@ std::string Banner() { return std::string("Brimvel {v") + BRIMVEL_VERSION + "W32
 int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameters) {
   RunOptions options = ReadRunOptions(parameters);
   TextFile& console = env.console;
+  if (!options.unknownLongOption.empty())
+    return UsageError(env, "unknown option '" + options.unknownLongOption + "'");
+  if (!options.badValue.empty()) return UsageError(env, options.badValue);
   // The answers that touch nothing: no log, no marker, no configuration change.
   if (options.help) {
     for (const char* line : kUsage) console.WriteLine(line);
@@ -87,6 +120,7 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
   } else if (int code = log.Open(env.fs, "brimvel.log"); code != 0) {
     return RuntimeError(env, code);
   }
+  if (env.watchInterruptions) env.watchInterruptions();
 
   auto dayWorked = [&env] { return DayWorked(env.fs, env.clock); };
   if (!options.forced && dayWorked()) return RefuseWorkedDay(env, log);
@@ -103,7 +137,8 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
 
   TextFile temp(env.fs, TempNameFor(options.configName.view(), env.fs.DirectorySeparators()));
   PassContext context{env.fs,  env.runner, env.clock, log, temp,
-                      HatchSettings{{}, {}, options.dryRun}, options.areaFilter, {}};
+                      HatchSettings{{}, {}, options.dryRun}, options.areaFilter, {},
+                      env.interruption};
   PassOutcome outcome = ConfigPass(context, config, temp, options.forced, dayWorked);
   switch (outcome.result) {
     case PassResult::kLocked:
@@ -111,16 +146,36 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
     case PassResult::kAlreadyWorked:
       return RefuseWorkedDay(env, log);
     case PassResult::kFailed:
-      return RuntimeError(env, outcome.error);
+      return RuntimeError(env, log, outcome.error);
     case PassResult::kDone:
       break;
   }
-  if (!options.dryRun) {
-    if (int failed = MarkWorkedToday(env.fs, console); failed != 0) return RuntimeError(env, failed);
+  const PassTotals& totals = context.totals;
+  int signal = env.interruption ? env.interruption() : 0;
+  bool areaMissing = !options.areaFilter.empty() && !totals.areaFound;
+  if (areaMissing)
+    log.Error("Area " + options.areaFilter + " is not in configuration file " +
+              options.configName + ", nothing was worked");
+  if (signal != 0) {
+    log.Error("Interrupted by signal " + std::to_string(signal) + ": " +
+              Plural(totals.handedOver, "file", "files") +
+              " handed over and recorded, the rest is left for the next run");
+  }
+  // A day cut short, or one whose area was mistyped, is not a day worked.
+  if (!options.dryRun && signal == 0 && !areaMissing) {
+    if (int failed = MarkWorkedToday(env.fs, console); failed != 0)
+      return RuntimeError(env, log, failed);
+  }
+  if (options.errorLevel) LogSummary(log, totals);
+  int exitCode = 0;
+  if (signal != 0) {
+    exitCode = 128 + signal;
+  } else if (options.errorLevel && (totals.AnyFailure() || areaMissing)) {
+    exitCode = 1;
   }
   // `temp` is the new configuration: it stays open, and so locked, until
   // the run has ended.
-  return FinishLog(env, log, 0);
+  return FinishLog(env, log, exitCode);
 }
 
 }  // namespace brimvel

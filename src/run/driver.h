@@ -23,6 +23,11 @@ struct RunEnvironment {
   TextFile& console;
   TextFile& errors;  // standard error: "Runtime error N"
   std::function<void(std::string_view)> showTitle = {};  // progress in the console title
+  // Catches the first request to stop (Ctrl-C, SIGTERM, a closed console)
+  // so the run can finish its hand-over and record it; a second ends it.
+  std::function<void()> watchInterruptions = {};
+  // The signal number of that request, 0 while there was none.
+  std::function<int()> interruption = {};
 };
 
 // One start of the program with its parameters; returns the exit code.

@@ -9,7 +9,8 @@ int main(int argc, char** argv) {
   RunEnvironment env{fs, platform::SystemProcessRunner(), platform::SystemClock(), console,
                      errors, [](std::string_view title) {
                        platform::ShowConsoleTitle(std::string(title));
-                     }};
+                     },
+                     platform::WatchInterruptions, platform::Interruption};
   platform::SaveConsoleTitle();
   int code = RunMain(env, platform::CommandLineParameters(argc, argv));
   platform::RestoreConsoleTitle();

@@ -11,11 +11,17 @@ namespace brimvel {
 struct RunOptions {
   ShortString configName = "brimvel.cfg";
   ShortString areaFilter;
-  bool forced = false;  // "-D": work even on a day already worked
-  bool dryRun = false;  // "-N": decide everything, change nothing, start nothing
-  bool check = false;   // "-CHECK": report the configuration's traps
+  bool forced = false;      // "-D": work even on a day already worked
+  bool dryRun = false;      // "-N": decide everything, change nothing, start nothing
+  bool check = false;       // "-CHECK": report the configuration's traps
+  bool errorLevel = false;  // "-ERRORLEVEL": exit 1 when anything failed, with a summary
   bool help = false;
   bool version = false;
+  int planDays = 0;         // "-PLAN DAYS": show the coming days' hand-overs
+  // A parameter that looks like a long option but is none (a typo must
+  // not start a real run); empty when there is none.
+  std::string unknownLongOption;
+  std::string badValue;     // an option whose value is missing or out of range
 };
 
 RunOptions ReadRunOptions(const std::vector<std::string>& parameters);

@@ -47,6 +47,14 @@ LocalTime Now();
 // The program's parameters, without the program itself.
 std::vector<std::string> CommandLineParameters(int argc, char** argv);
 
+// From now on the first Ctrl-C, termination request or hang-up (a closed
+// console on Windows) is only noted; the next one ends the process as
+// usual. Started programs do not receive the keyboard's Ctrl-C.
+void WatchInterruptions();
+// The signal number of the noted request (on Windows the console event as
+// the matching POSIX number), 0 while there was none.
+int Interruption();
+
 void SaveConsoleTitle();
 void ShowConsoleTitle(const std::string& text);
 void RestoreConsoleTitle();

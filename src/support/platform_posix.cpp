@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -369,8 +370,22 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
   for (auto& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   if (program.empty()) return kFileNotFound;
+  // In a process group of its own: a Ctrl-C at the terminal asks this run to
+  // stop, and must not cut a hand-over short.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF |
+                                            POSIX_SPAWN_SETSIGMASK);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  sigset_t none, handled;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  sigemptyset(&handled);
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&handled, number);
+  posix_spawnattr_setsigdefault(&attributes, &handled);
   pid_t pid;
-  int error = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+  int error = posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   if (error != 0) return error == ENOEXEC ? 11 : NameError(program, error);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
@@ -402,6 +417,25 @@ std::vector<std::string> CommandLineParameters(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) parameters.emplace_back(argv[i]);
   return parameters;
 }
+
+namespace {
+
+volatile sig_atomic_t interruption = 0;
+
+void NoteInterruption(int number) { interruption = number; }
+
+}  // namespace
+
+void WatchInterruptions() {
+  struct sigaction action {};
+  action.sa_handler = NoteInterruption;
+  sigemptyset(&action.sa_mask);
+  // The second request finds the default action again and ends the run.
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
+}
+
+int Interruption() { return interruption; }
 
 namespace {
 
