@@ -14,12 +14,41 @@ namespace brimvel {
 
 namespace {
 
-// A line of a worked block, kept until the block's entries are worked.
-struct HeldLine {
-  std::string whole;
-  std::string text;  // the parsed 255 characters, when they differ from `whole`
-  std::int32_t number = 0;
-  bool byteOrderMark = false;
+// The lines of a worked block, kept until its entries are worked: one
+// buffer for all their text, so holding a block costs no allocation a line.
+struct HeldLines {
+  struct Line {
+    std::size_t offset = 0;
+    std::size_t wholeSize = 0;
+    std::size_t textSize = 0;  // the parsed 255 characters, when they differ from the line
+    std::int32_t number = 0;
+    bool byteOrderMark = false;
+    bool textDiffers = false;
+  };
+  std::string text;
+  std::vector<Line> lines;
+
+  void Add(const ConfigLine& line) {
+    Line held;
+    held.offset = text.size();
+    held.wholeSize = line.whole.size();
+    held.number = line.number;
+    held.byteOrderMark = line.byteOrderMark;
+    text.append(line.whole);
+    if (line.text.view() != line.whole) {
+      held.textDiffers = true;
+      held.textSize = line.text.size();
+      text.append(line.text.view());
+    }
+    lines.push_back(held);
+  }
+  std::string_view Whole(const Line& held) const {
+    return std::string_view(text).substr(held.offset, held.wholeSize);
+  }
+  std::string_view Text(const Line& held) const {
+    if (!held.textDiffers) return Whole(held);
+    return std::string_view(text).substr(held.offset + held.wholeSize, held.textSize);
+  }
 };
 
 int FirstError(PassContext& pass, ConfigReader& reader) {
@@ -68,6 +97,7 @@ bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, b
         break;
       case LineKind::kWhen:
         area.enabled = ScheduleDue(line.argument, ReadDate(pass.clock));
+        if (pass.observer != nullptr) pass.observer->AreaMet(area);
         if (area.enabled) return true;
         break;
       default:
@@ -117,6 +147,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
     area.enabled = false;
   }
   area.number = ++pass.totals.areas;
+  if (pass.observer != nullptr) pass.observer->AreaMet(area);
   pass.log.Status(" **>** Scaning area " + area.name + "...[" + NumberText(area.number) + "]");
 
   SkipList skips;
@@ -134,26 +165,23 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
 
   // Hold the rest of the block: its skip lines must be known before the
   // first entry is worked.
-  std::vector<HeldLine> held;
+  HeldLines held;
   ConfigLine line;
   while (reader.Next(line)) {
-    HeldLine kept;
-    kept.whole.assign(line.whole);
-    if (line.text.view() != line.whole) kept.text.assign(line.text.view());
-    kept.number = line.number;
-    kept.byteOrderMark = line.byteOrderMark;
-    held.push_back(std::move(kept));
+    held.Add(line);
     if (line.kind == LineKind::kSkip) AddSkip(skips, line);
     if (line.kind == LineKind::kEnd) break;
   }
   if (int code = FirstError(pass, reader); code != 0) return code;
 
-  HatchContext hatch{pass.fs, pass.runner, pass.log, pass.out, pass.settings, pass.interruption};
+  HatchContext hatch{pass.fs,       pass.runner,       pass.log,     pass.out,
+                     pass.settings, pass.interruption, pass.observer};
   BlockTotals totals;
   EntryOptions options;
-  for (const HeldLine& kept : held) {
-    line.whole = kept.whole;
-    line.text = ShortString(kept.text.empty() ? std::string_view(kept.whole) : kept.text);
+  for (const HeldLines::Line& kept : held.lines) {
+    line.whole = held.Whole(kept);
+    line.raw = {};
+    line.text = ShortString(held.Text(kept));
     line.number = kept.number;
     line.byteOrderMark = kept.byteOrderMark;
     Classify(line, true);
@@ -167,6 +195,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
         break;
       case LineKind::kWhen:
         area.enabled = ScheduleDue(line.argument, ReadDate(pass.clock));
+        if (pass.observer != nullptr) pass.observer->AreaMet(area);
         break;
       case LineKind::kDirectory:
         // A run asked to stop works no further entry; its line stays as it is.
@@ -191,7 +220,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
         break;
     }
     if (keep) {
-      pass.out.WriteLine(kept.whole);
+      pass.out.WriteLine(line.whole);
     } else {
       pass.totals.dropped += 1;
     }

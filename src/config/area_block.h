@@ -40,6 +40,7 @@ struct PassContext {
   PassTotals totals;
   // The signal that asked the run to stop, 0 while none.
   std::function<int()> interruption = {};
+  HatchObserver* observer = nullptr;
 };
 
 // Copies a line unchanged to the new configuration: in one step when it

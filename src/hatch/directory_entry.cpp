@@ -39,15 +39,19 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
                                     : directory + entry.name;
       // Recorded only when its program ran: one that never started handed
       // nothing over.
-      if (!CountHandOver(context, result, HatchFile(context, path, area, options), path, size,
-                         totals))
+      if (!CountHandOver(context, result, HatchFile(context, path, area, options), area, path,
+                         size, totals))
         continue;
       if (int code = context.out.WriteLine("Skip " + entry.name); code != 0) {
         result.outputError = code;
         return result;
       }
     } else {
-      if (!skips.Contains(entry.name)) result.heldBack += 1;
+      if (!skips.Contains(entry.name))
+        CountHeldBack(context, result, area, options,
+                      upperPaths ? UpperText(directory).str() + UpperWhole(entry.name)
+                                 : directory + entry.name,
+                      size);
       log.Status("Skipping " + ShortString(entry.name) + " [" + NumberText(size) + "/" +
                  NumberText(totals.hatchedCount) + "]");
     }

@@ -54,8 +54,17 @@ bool SafeToHatch(RunLog& log, std::string_view directory, std::string_view name)
   return true;
 }
 
+void CountHeldBack(const HatchContext& context, EntryResult& result, const AreaRecord& area,
+                   const EntryOptions& options, std::string_view path, std::int64_t size) {
+  result.heldBack += 1;
+  if (context.observer != nullptr)
+    context.observer->HeldBack(area, path, size,
+                               area.sizeLimit != 0 && !options.anySize && size > area.sizeLimit);
+}
+
 bool CountHandOver(const HatchContext& context, EntryResult& result, HandOver handOver,
-                   std::string_view path, std::int64_t size, BlockTotals& totals) {
+                   const AreaRecord& area, std::string_view path, std::int64_t size,
+                   BlockTotals& totals) {
   if (handOver == HandOver::kNotStarted || handOver == HandOver::kNotRun) {
     totals.hatchedCount -= 1;
     totals.hatchedBytes -= size;
@@ -67,6 +76,7 @@ bool CountHandOver(const HatchContext& context, EntryResult& result, HandOver ha
   result.handedOver += 1;
   result.bytes += size;
   if (handOver == HandOver::kFailed) result.failed += 1;
+  if (context.observer != nullptr) context.observer->HandedOver(area, path, size);
   return true;
 }
 
@@ -94,10 +104,10 @@ EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryTe
       result.interrupted = true;
     } else if (WithinLimits(area, 0, totals, options)) {
       log.Status(HatchingMessage(mask.view(), area, totals));
-      CountHandOver(context, result, HatchFile(context, mask.view(), area, options), mask.view(),
-                    0, totals);
+      CountHandOver(context, result, HatchFile(context, mask.view(), area, options), area,
+                    mask.view(), 0, totals);
     } else {
-      result.heldBack += 1;
+      CountHeldBack(context, result, area, options, mask.view(), 0);
     }
     return result;
   }
@@ -112,10 +122,10 @@ EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryTe
       if (WithinLimits(area, size, totals, options)) {
         log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
         std::string path = directory + entry.name;
-        CountHandOver(context, result, HatchFile(context, path, area, options), path, size,
+        CountHandOver(context, result, HatchFile(context, path, area, options), area, path, size,
                       totals);
       } else {
-        result.heldBack += 1;
+        CountHeldBack(context, result, area, options, directory + entry.name, size);
       }
     }
     // -HIDDEN takes only the first file the search finds.

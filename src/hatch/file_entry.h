@@ -35,6 +35,11 @@ bool SafeToHatch(RunLog& log, std::string_view directory, std::string_view name)
 // neither counts against the limits nor gets recorded. Returns whether the
 // file counts as handed over.
 bool CountHandOver(const HatchContext& context, EntryResult& result, HandOver handOver,
-                   std::string_view path, std::int64_t size, BlockTotals& totals);
+                   const AreaRecord& area, std::string_view path, std::int64_t size,
+                   BlockTotals& totals);
+
+// Counts a file the limits kept back for a later run.
+void CountHeldBack(const HatchContext& context, EntryResult& result, const AreaRecord& area,
+                   const EntryOptions& options, std::string_view path, std::int64_t size);
 
 }  // namespace brimvel

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "hatch/hatch_observer.h"
 #include "support/file_system.h"
 #include "support/process_runner.h"
 #include "support/run_log.h"
@@ -29,6 +30,7 @@ struct HatchContext {
   // The signal that asked the run to stop (0 while none): nothing more is
   // handed over once it is set.
   std::function<int()> interruption = {};
+  HatchObserver* observer = nullptr;
 
   bool Interrupted() const { return interruption && interruption() != 0; }
 };

@@ -3,6 +3,7 @@
 #include "config/config_check.h"
 #include "config/config_pass.h"
 #include "run/daily_guard.h"
+#include "run/plan.h"
 #include "run/run_options.h"
 #include "support/run_log.h"
 #include "support/string_utils.h"
@@ -108,6 +109,7 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
     console.WriteLine(Banner());
     return 0;
   }
+  if (options.planDays > 0) return RunPlan(env, options);
   if (options.check)
     return CheckConfiguration(env.fs, env.runner, options.configName.str(), console) == 0 ? 0 : 1;
 
@@ -138,7 +140,7 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
   TextFile temp(env.fs, TempNameFor(options.configName.view(), env.fs.DirectorySeparators()));
   PassContext context{env.fs,  env.runner, env.clock, log, temp,
                       HatchSettings{{}, {}, options.dryRun}, options.areaFilter, {},
-                      env.interruption};
+                      env.interruption, env.observer};
   PassOutcome outcome = ConfigPass(context, config, temp, options.forced, dayWorked);
   switch (outcome.result) {
     case PassResult::kLocked:

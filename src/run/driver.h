@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hatch/hatch_observer.h"
 #include "support/clock.h"
 #include "support/file_system.h"
 #include "support/process_runner.h"
@@ -28,6 +29,7 @@ struct RunEnvironment {
   std::function<void()> watchInterruptions = {};
   // The signal number of that request, 0 while there was none.
   std::function<int()> interruption = {};
+  HatchObserver* observer = nullptr;  // hears every decision of the pass
 };
 
 // One start of the program with its parameters; returns the exit code.

@@ -28,9 +28,8 @@ bool MemoryFileSystem::DirectoryExists(const std::string& directory) const {
   std::string key = Key(directory);
   if (directories_.count(key) != 0) return true;
   // A directory exists while it holds something.
-  for (const auto& [name, file] : files_)
-    if (name.size() > key.size() && name.compare(0, key.size(), key) == 0) return true;
-  return false;
+  auto next = files_.upper_bound(key);
+  return next != files_.end() && next->first.compare(0, key.size(), key) == 0;
 }
 
 int MemoryFileSystem::DirectoryFailure(const std::string& name) const {
@@ -53,6 +52,14 @@ void MemoryFileSystem::AddFile(const std::string& name, std::string data, std::u
   file->id = nextId_++;
   files_[Key(name)] = file;
   shownNames_[Key(name)] = Shown(name);
+}
+
+void MemoryFileSystem::AddSizedFile(const std::string& name, std::uint64_t size,
+                                    std::uint32_t time, std::uint8_t attributes) {
+  AddFile(name, std::string(), time);
+  File* file = Find(name);
+  file->listedSize = static_cast<std::int64_t>(size);
+  file->attributes = attributes;
 }
 
 void MemoryFileSystem::AddDirectory(const std::string& name) {
@@ -266,20 +273,24 @@ int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>
   if (!DirectoryExists(dir)) return kPathNotFound;
   std::string prefix = Key(dir);
   std::set<std::string> subdirectories;
-  for (const auto& [key, file] : files_) {
-    if (key.compare(0, prefix.size(), prefix) != 0) continue;
-    std::string rest = shownNames_.at(key).substr(prefix.size());
-    std::size_t slash = rest.find('/');
+  // Only the names under the directory: a listing costs what it shows.
+  for (auto it = files_.lower_bound(prefix);
+       it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    const File& file = *it->second;
+    std::string rest = shownNames_.at(it->first).substr(prefix.size());
+    std::size_t slash = rest.find_first_of(separators_);
     if (slash != std::string::npos) {
       subdirectories.insert(rest.substr(0, slash));
       continue;
     }
-    entries.push_back(FoundEntry{rest, file->attributes, file->time, file->data.size()});
+    std::uint64_t size =
+        file.listedSize >= 0 ? static_cast<std::uint64_t>(file.listedSize) : file.data.size();
+    entries.push_back(FoundEntry{rest, file.attributes, file.time, size});
   }
   for (const std::string& key : directories_) {
     if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) continue;
     std::string rest = key.substr(prefix.size());
-    std::size_t slash = rest.find('/');
+    std::size_t slash = rest.find_first_of(separators_);
     subdirectories.insert(rest.substr(0, slash));
   }
   for (const std::string& name : subdirectories)
@@ -294,8 +305,9 @@ int MemoryFileSystem::Describe(const std::string& name, FoundEntry& entry) {
   File* file = Find(name);
   if (file == nullptr) return kFileNotFound;
   std::string shown = shownNames_.at(Key(name));
-  entry = FoundEntry{shown.substr(DirectoryOf(shown).size()), file->attributes, file->time,
-                     file->data.size()};
+  std::uint64_t size =
+      file->listedSize >= 0 ? static_cast<std::uint64_t>(file->listedSize) : file->data.size();
+  entry = FoundEntry{shown.substr(DirectoryOf(shown).size()), file->attributes, file->time, size};
   return 0;
 }
 

@@ -25,6 +25,7 @@ class MemoryFileSystem : public FileSystem {
     std::uint8_t attributes = kAttrArchive;
     std::uint32_t time = 0;
     std::uint64_t id = 0;  // stays with the data across a rename
+    std::int64_t listedSize = -1;  // the size a listing shows, when not that of `data`
     bool lockedExclusive = false;
     int sharedLocks = 0;
   };
@@ -34,6 +35,10 @@ class MemoryFileSystem : public FileSystem {
 
   // Test set-up and inspection.
   void AddFile(const std::string& name, std::string data, std::uint32_t time = 0);
+  // A file of that size whose bytes are never read (a plan's view of a
+  // real file, which may be gigabytes).
+  void AddSizedFile(const std::string& name, std::uint64_t size, std::uint32_t time,
+                    std::uint8_t attributes = kAttrArchive);
   void AddDirectory(const std::string& name);  // "out/" or "out"
   bool Exists(const std::string& name) const;
   std::string Contents(const std::string& name) const;
@@ -46,6 +51,7 @@ class MemoryFileSystem : public FileSystem {
   void SetWriteBudget(std::int64_t bytes) { writeBudget_ = bytes; }
   void SetLineEnd(std::string_view lineEnd) { lineEnd_ = lineEnd; }
   void SetNamesIgnoreCase(bool ignore) { ignoreCase_ = ignore; }
+  void SetDirectorySeparators(std::string_view separators) { separators_ = separators; }
   // Makes the named file look held by another process's exclusive lock.
   void LockByOther(const std::string& name);
   int OpenHandles() const { return static_cast<int>(handles_.size()); }
@@ -66,7 +72,7 @@ class MemoryFileSystem : public FileSystem {
   int CheckWritable(const std::string& name) override;
   int List(const std::string& directory, std::vector<FoundEntry>& entries) override;
   int Describe(const std::string& name, FoundEntry& entry) override;
-  std::string_view DirectorySeparators() const override { return "/"; }
+  std::string_view DirectorySeparators() const override { return separators_; }
   bool NamesIgnoreCase() const override { return ignoreCase_; }
   std::string_view LineEnd() const override { return lineEnd_; }
 
@@ -96,6 +102,7 @@ class MemoryFileSystem : public FileSystem {
   std::int64_t writeBudget_ = -1;
   std::string_view lineEnd_ = "\n";
   bool ignoreCase_ = false;
+  std::string separators_ = "/";
 };
 
 }  // namespace brimvel
