@@ -16,36 +16,6 @@ std::string_view DropLeadingBlanks(std::string_view text) {
 
 }  // namespace
 
-ShortString SubText(const ShortString& text, int index, int count) {
-  if (index < 1) index = 1;
-  if (count < 0) count = 0;
-  std::size_t start = static_cast<std::size_t>(index - 1);
-  if (start >= text.size()) return ShortString();
-  return ShortString(text.view().substr(start, static_cast<std::size_t>(count)));
-}
-
-ShortString RemoveText(const ShortString& text, int index, int count) {
-  if (index <= 0 || count <= 0 || static_cast<std::size_t>(index) > text.size()) return text;
-  std::string s = text.str();
-  s.erase(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
-  return ShortString(s);
-}
-
-ShortString InsertText(const ShortString& source, const ShortString& text, int index) {
-  if (index < 1) index = 1;
-  std::string s = text.str();
-  std::size_t at = static_cast<std::size_t>(index - 1);
-  if (at > s.size()) at = s.size();
-  s.insert(at, source.view());
-  return ShortString(s);
-}
-
-int FindText(std::string_view part, std::string_view text) {
-  if (part.empty()) return 0;
-  std::size_t at = text.find(part);
-  return at == std::string_view::npos ? 0 : static_cast<int>(at + 1);
-}
-
 char UpperChar(char c) {
   unsigned char b = static_cast<unsigned char>(c);
   if (b >= 0x61 && b <= 0x7A) return static_cast<char>(b - 0x20);
@@ -134,12 +104,6 @@ bool OptionPresent(std::string_view name, bool& flag, std::string_view text) {
 }
 
 ShortString NumberText(std::int64_t number) { return ShortString(std::to_string(number)); }
-
-ShortString PadZeros(const ShortString& text, std::size_t width) {
-  if (width > ShortString::kCapacity) width = ShortString::kCapacity;
-  if (text.size() >= width) return text;
-  return ShortString(std::string(width - text.size(), '0') + text.str());
-}
 
 std::int32_t TextToNumber(std::string_view text, int& errorPos) {
   std::size_t i = 0;

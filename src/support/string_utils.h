@@ -7,12 +7,6 @@
 
 namespace brimvel {
 
-// Basic operations, 1-based like the configuration language's own rules.
-ShortString SubText(const ShortString& text, int index, int count);
-ShortString RemoveText(const ShortString& text, int index, int count);
-ShortString InsertText(const ShortString& source, const ShortString& text, int index);
-int FindText(std::string_view part, std::string_view text);
-
 // Word and option helpers. A blank is the byte 0x20 only; a tab is an
 // ordinary character.
 ShortString UpperText(std::string_view text);
@@ -30,7 +24,6 @@ void GetOptionValue(std::string_view name, ShortString& value, std::string_view 
 bool OptionPresent(std::string_view name, bool& flag, std::string_view text);
 bool OptionPresent(std::string_view name, std::string_view text);
 ShortString NumberText(std::int64_t number);
-ShortString PadZeros(const ShortString& text, std::size_t width);
 
 // Reads an optionally signed decimal or "$"-hexadecimal number. errorPos is 0
 // on success, else the 1-based position of the offending character (or a

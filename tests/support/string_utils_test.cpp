@@ -49,6 +49,29 @@ TEST(WordHelpersTest, FirstWordAfterFirstWordAndTrim) {
 
   const TextCase trim[] = {{"     ", ""}, {"  a b ", "a b "}, {"\ta", "\ta"}, {"", ""}};
   for (const auto& c : trim) EXPECT_EQ(TrimLeadingBlanks(c.input), c.expected) << c.input;
+
+  // The view is the same word, not cut at 255.
+  const std::string longWord(300, 'w');
+  const std::string longLine = "  " + longWord + " x";
+  EXPECT_EQ(FirstWordView(longLine), longWord);
+}
+
+TEST(WordHelpersTest, SameUpperComparesAKeywordWithoutRegardToCase) {
+  struct Case {
+    std::string text, keyword;
+    bool same;
+  };
+  const Case cases[] = {
+      {"area", "AREA", true},
+      {"ArEa", "AREA", true},
+      {"AREAS", "AREA", false},
+      {"ARE", "AREA", false},
+      {"AREA ", "AREA", false},
+      {"\xA0\xE0", "\x80\x90", true},  // Cyrillic small a and er
+      {"\xF1", "\xF0", false},         // yo has no capital in the upper-casing
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(SameUpper(c.text, c.keyword), c.same) << c.text << " / " << c.keyword;
 }
 
 TEST(WordHelpersTest, ArgumentText) {
@@ -111,48 +134,6 @@ TEST(OptionHelpersTest, OptionPresentIsASubstringTestThatOnlyEverSetsTheFlag) {
     OptionPresent(c.name, set, c.text);
     EXPECT_TRUE(set) << "an absent option must leave the flag as it was";
   }
-}
-
-TEST(NumberTextTest, DecimalWithoutPaddingAndPadZeros) {
-  EXPECT_EQ(NumberText(0), "0");
-  EXPECT_EQ(NumberText(-12), "-12");
-  EXPECT_EQ(NumberText(2147483647), "2147483647");
-  EXPECT_EQ(NumberText(-2147483647 - 1), "-2147483648");
-
-  EXPECT_EQ(PadZeros("7", 2), "07");
-  EXPECT_EQ(PadZeros("", 2), "00");
-  EXPECT_EQ(PadZeros("12", 2), "12");
-  EXPECT_EQ(PadZeros("123", 2), "123");
-  EXPECT_EQ(PadZeros("1", 300), std::string(254, '0') + "1");
-}
-
-TEST(BasicOperationsTest, SubRemoveInsertFind) {
-  const ShortString hello = "hello";
-  EXPECT_EQ(SubText(hello, 0, 2), "he");
-  EXPECT_EQ(SubText(hello, -5, 2), "he");
-  EXPECT_EQ(SubText(hello, 2, -1), "");
-  EXPECT_EQ(SubText(hello, 4, 10), "lo");
-  EXPECT_EQ(SubText(hello, 5, 1), "o");
-  EXPECT_EQ(SubText(hello, 6, 1), "");
-
-  EXPECT_EQ(RemoveText(hello, 0, 2), "hello");
-  EXPECT_EQ(RemoveText(hello, -1, 2), "hello");
-  EXPECT_EQ(RemoveText(hello, 2, 0), "hello");
-  EXPECT_EQ(RemoveText(hello, 6, 1), "hello");
-  EXPECT_EQ(RemoveText(hello, 2, 2), "hlo");
-  EXPECT_EQ(RemoveText(hello, 4, 100), "hel");
-
-  EXPECT_EQ(InsertText("XY", "abc", 0), "XYabc");
-  EXPECT_EQ(InsertText("XY", "abc", 2), "aXYbc");
-  EXPECT_EQ(InsertText("XY", "abc", 4), "abcXY");
-  EXPECT_EQ(InsertText("XY", "abc", 99), "abcXY");
-  EXPECT_EQ(InsertText("XY", std::string(254, 'a'), 1), "XY" + std::string(253, 'a'));
-
-  EXPECT_EQ(FindText("l", "hello"), 3);
-  EXPECT_EQ(FindText("lo", "hello"), 4);
-  EXPECT_EQ(FindText("L", "hello"), 0);  // case-sensitive
-  EXPECT_EQ(FindText("", "hello"), 0);
-  EXPECT_EQ(FindText("hello!", "hello"), 0);
 }
 
 TEST(TextToNumberTest, ValuesAndErrorPositions) {
