@@ -5,8 +5,8 @@
 
 #include "hatch/skip_list.h"
 #include "hatch/template_expansion.h"
-#include "support/string_utils.h"
 #include "support/memory_file_system.h"
+#include "support/string_utils.h"
 #include "support/text_file.h"
 
 namespace {

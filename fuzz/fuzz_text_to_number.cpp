@@ -4,8 +4,8 @@
 // reads back from its own decimal text; blanks in front change nothing;
 // a letter glued behind an accepted text makes it fail.
 
-#include <cstddef>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>

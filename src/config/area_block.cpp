@@ -110,8 +110,7 @@ bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, b
 
 // The skip lines that stood between `from` and where the reader is now,
 // read again by the same reader.
-int ReadSkipsBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine,
-                  SkipList& skips) {
+int ReadSkipsBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine, SkipList& skips) {
   std::int64_t here = reader.Tell();
   std::int32_t hereLine = reader.lineNumber();
   if (int code = reader.Rewind(from, fromLine, true); code != 0) return code;

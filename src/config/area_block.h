@@ -13,16 +13,16 @@ namespace brimvel {
 
 // What the pass has done so far, over all blocks.
 struct PassTotals {
-  std::int32_t areas = 0;        // blocks met
-  std::int32_t handedOver = 0;   // programs started (or shown, in a dry run)
+  std::int32_t areas = 0;       // blocks met
+  std::int32_t handedOver = 0;  // programs started (or shown, in a dry run)
   std::int64_t bytes = 0;
-  std::int32_t heldBack = 0;     // files found but refused by the limits
+  std::int32_t heldBack = 0;  // files found but refused by the limits
   std::int32_t notStarted = 0;
   std::int32_t failed = 0;
-  std::int32_t dropped = 0;      // entry lines left out of the new configuration
+  std::int32_t dropped = 0;         // entry lines left out of the new configuration
   std::int32_t searchFailures = 0;  // entries kept because their search failed
-  bool areaFound = false;        // a block had the name -AREA asked for
-  int interruption = 0;          // the signal that stopped the hand-overs, 0 when none
+  bool areaFound = false;           // a block had the name -AREA asked for
+  int interruption = 0;             // the signal that stopped the hand-overs, 0 when none
 
   // Whether anything went wrong that a scheduler should hear of.
   bool AnyFailure() const { return notStarted > 0 || failed > 0 || searchFailures > 0; }

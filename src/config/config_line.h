@@ -28,19 +28,19 @@ enum class LineKind {
 
 // One line, read once into what both the run and the checker need.
 struct ConfigLine {
-  std::int32_t number = 0;   // 1-based line number
-  std::string_view whole;    // every character but the CRs, valid until the next read
+  std::int32_t number = 0;  // 1-based line number
+  std::string_view whole;   // every character but the CRs, valid until the next read
   // The line with its line end exactly as read, when the reader had it in
   // one piece; empty otherwise.
   std::string_view raw;
-  ShortString text;          // the first 255 characters: all that is ever parsed
+  ShortString text;  // the first 255 characters: all that is ever parsed
   LineKind kind = LineKind::kOther;
   // POSTPROG, APPENDDESC, WHEN, DIRECTORY, FILE: the text after the keyword
   // (a line of one word yields that word). AREA: the area's name.
   ShortString argument;
-  ShortString schedule;     // AREA: the schedule text (the name when there is none)
-  std::int32_t limit = 0;   // SIZE, COUNT: the value, 0 when it is no number
-  std::string_view skipped; // SKIP: the recorded name, whole, as written
+  ShortString schedule;      // AREA: the schedule text (the name when there is none)
+  std::int32_t limit = 0;    // SIZE, COUNT: the value, 0 when it is no number
+  std::string_view skipped;  // SKIP: the recorded name, whole, as written
   // SKIP: the name after the keyword and exactly one blank, for names that
   // begin with a blank themselves.
   std::string_view skippedExact;

@@ -89,9 +89,9 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, bool
     temp.Erase();
     temp.Close();
     if (unwritable != 0) {
-      pass.log.Error("Configuration file " + ShortString(configName) +
-                     " cannot be replaced, nothing handed over: " +
-                     ErrorText(unwritable, configName));
+      pass.log.Error(
+          "Configuration file " + ShortString(configName) +
+          " cannot be replaced, nothing handed over: " + ErrorText(unwritable, configName));
       return Failed(unwritable);
     }
     return PassOutcome{refusal, 0};

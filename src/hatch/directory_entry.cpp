@@ -35,12 +35,12 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
       log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
       // Where names ignore case the upper-cased path still names the file;
       // elsewhere it is kept exactly as found.
-      std::string path = upperPaths ? UpperText(directory).str() + UpperWhole(entry.name)
-                                    : directory + entry.name;
+      std::string path =
+          upperPaths ? UpperText(directory).str() + UpperWhole(entry.name) : directory + entry.name;
       // Recorded only when its program ran: one that never started handed
       // nothing over.
-      if (!CountHandOver(context, result, HatchFile(context, path, area, options), area, path,
-                         size, totals))
+      if (!CountHandOver(context, result, HatchFile(context, path, area, options), area, path, size,
+                         totals))
         continue;
       if (int code = context.out.WriteLine("Skip " + entry.name); code != 0) {
         result.outputError = code;

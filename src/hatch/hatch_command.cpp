@@ -50,8 +50,8 @@ Command Expand(const HatchSettings& run, std::string_view path, const AreaRecord
 
 }  // namespace
 
-ShortString BuildCommand(const HatchSettings& run, std::string_view path,
-                         const AreaRecord& area, const EntryOptions& options) {
+ShortString BuildCommand(const HatchSettings& run, std::string_view path, const AreaRecord& area,
+                         const EntryOptions& options) {
   return Expand(run, path, area, options).text;
 }
 
@@ -77,8 +77,8 @@ HandOver HatchFile(const HatchContext& context, std::string_view path, const Are
     return HandOver::kDone;
   } else {
     int exitCode = 0;
-    int status = context.runner.RunAndWait(FirstWord(command).str(),
-                                           AfterFirstWord(command).str(), exitCode);
+    int status = context.runner.RunAndWait(FirstWord(command).str(), AfterFirstWord(command).str(),
+                                           exitCode);
     if (status != 0) {
       log.Error(" -> " + ErrorText(status, FirstWord(settings.postProg)));
       result = HandOver::kNotStarted;

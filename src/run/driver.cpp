@@ -86,7 +86,8 @@ int RefuseWorkedDay(const RunEnvironment& env, RunLog& log) {
 }
 
 int RefuseBusy(const RunEnvironment& env, RunLog& log, const ShortString& configName) {
-  log.Line("Configuration file " + configName + " is being worked by another run, leaving it alone..");
+  log.Line("Configuration file " + configName +
+           " is being worked by another run, leaving it alone..");
   return FinishLog(env, log, 0);
 }
 
@@ -138,9 +139,16 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
   }
 
   TextFile temp(env.fs, TempNameFor(options.configName.view(), env.fs.DirectorySeparators()));
-  PassContext context{env.fs,  env.runner, env.clock, log, temp,
-                      HatchSettings{{}, {}, options.dryRun}, options.areaFilter, {},
-                      env.interruption, env.observer};
+  PassContext context{env.fs,
+                      env.runner,
+                      env.clock,
+                      log,
+                      temp,
+                      HatchSettings{{}, {}, options.dryRun},
+                      options.areaFilter,
+                      {},
+                      env.interruption,
+                      env.observer};
   PassOutcome outcome = ConfigPass(context, config, temp, options.forced, dayWorked);
   switch (outcome.result) {
     case PassResult::kLocked:
@@ -156,8 +164,8 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
   int signal = env.interruption ? env.interruption() : 0;
   bool areaMissing = !options.areaFilter.empty() && !totals.areaFound;
   if (areaMissing)
-    log.Error("Area " + options.areaFilter + " is not in configuration file " +
-              options.configName + ", nothing was worked");
+    log.Error("Area " + options.areaFilter + " is not in configuration file " + options.configName +
+              ", nothing was worked");
   if (signal != 0) {
     log.Error("Interrupted by signal " + std::to_string(signal) + ": " +
               Plural(totals.handedOver, "file", "files") +

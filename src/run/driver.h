@@ -22,7 +22,7 @@ struct RunEnvironment {
   ProcessRunner& runner;
   const Clock& clock;
   TextFile& console;
-  TextFile& errors;  // standard error: "Runtime error N"
+  TextFile& errors;                                      // standard error: "Runtime error N"
   std::function<void(std::string_view)> showTitle = {};  // progress in the console title
   // Catches the first request to stop (Ctrl-C, SIGTERM, a closed console)
   // so the run can finish its hand-over and record it; a second ends it.

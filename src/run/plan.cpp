@@ -194,9 +194,10 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
     auto add = [&](const HandOverLine& line, bool heldBack) {
       // A file that went out and would go again (-STAY) waits for nothing.
       if (line.area != area || goneOut.count(line.area + "\t" + line.path) != 0) return;
-      std::string reason = !due                                   ? "area never due"
-                           : heldBack && probe.never_.count(line.path) ? "larger than SIZE, never"
-                                                                  : "held back by COUNT or SIZE";
+      std::string reason = !due ? "area never due"
+                           : heldBack && probe.never_.count(line.path)
+                               ? "larger than SIZE, never"
+                               : "held back by COUNT or SIZE";
       waiting.push_back("waiting\t" + line.area + "\t" + line.path + "\t" +
                         std::to_string(line.size) + "\t" + reason);
     };

@@ -73,10 +73,11 @@ RunOptions ReadRunOptions(const std::vector<std::string>& parameters) {
     planShort = true;
     options.planDays = DaysValue(value);
   }
-  if (planShort && options.planDays == 0) options.badValue = "-PLAN needs a number of days from 1 to 3660";
+  if (planShort && options.planDays == 0)
+    options.badValue = "-PLAN needs a number of days from 1 to 3660";
 
-  static const char* const kLongOptions[] = {"--check", "--dry-run", "--help", "--version",
-                                             "--config", "--plan"};
+  static const char* const kLongOptions[] = {"--check",   "--dry-run", "--help",
+                                             "--version", "--config",  "--plan"};
   for (const std::string& parameter : parameters) {
     if (!StartsWith(parameter, "--")) continue;
     std::string_view name = std::string_view(parameter).substr(0, parameter.find('='));

@@ -17,11 +17,11 @@ struct RunOptions {
   bool errorLevel = false;  // "-ERRORLEVEL": exit 1 when anything failed, with a summary
   bool help = false;
   bool version = false;
-  int planDays = 0;         // "-PLAN DAYS": show the coming days' hand-overs
+  int planDays = 0;  // "-PLAN DAYS": show the coming days' hand-overs
   // A parameter that looks like a long option but is none (a typo must
   // not start a real run); empty when there is none.
   std::string unknownLongOption;
-  std::string badValue;     // an option whose value is missing or out of range
+  std::string badValue;  // an option whose value is missing or out of range
 };
 
 RunOptions ReadRunOptions(const std::vector<std::string>& parameters);

@@ -46,9 +46,9 @@ enum class OpenKind {
 
 // One directory entry as a listing describes it.
 struct FoundEntry {
-  std::string name;              // without directory part
-  std::uint8_t attributes = 0;   // kAttr* bits
-  std::uint32_t time = 0;        // last write, local time, packed date-time layout
+  std::string name;             // without directory part
+  std::uint8_t attributes = 0;  // kAttr* bits
+  std::uint32_t time = 0;       // last write, local time, packed date-time layout
   std::uint64_t size = 0;
 };
 

@@ -54,8 +54,8 @@ void MemoryFileSystem::AddFile(const std::string& name, std::string data, std::u
   shownNames_[Key(name)] = Shown(name);
 }
 
-void MemoryFileSystem::AddSizedFile(const std::string& name, std::uint64_t size,
-                                    std::uint32_t time, std::uint8_t attributes) {
+void MemoryFileSystem::AddSizedFile(const std::string& name, std::uint64_t size, std::uint32_t time,
+                                    std::uint8_t attributes) {
   AddFile(name, std::string(), time);
   File* file = Find(name);
   file->listedSize = static_cast<std::int64_t>(size);
@@ -230,7 +230,8 @@ int MemoryFileSystem::Close(Handle handle) {
 int MemoryFileSystem::Erase(const std::string& name) {
   if (int code = DirectoryFailure(name); code != 0) return code;
   auto found = files_.find(Key(name));
-  if (found == files_.end()) return DirectoryExists(Key(name) + "/") ? kAccessDenied : kFileNotFound;
+  if (found == files_.end())
+    return DirectoryExists(Key(name) + "/") ? kAccessDenied : kFileNotFound;
   files_.erase(found);
   shownNames_.erase(Key(name));
   return 0;

@@ -24,7 +24,7 @@ class MemoryFileSystem : public FileSystem {
     std::string data;
     std::uint8_t attributes = kAttrArchive;
     std::uint32_t time = 0;
-    std::uint64_t id = 0;  // stays with the data across a rename
+    std::uint64_t id = 0;          // stays with the data across a rename
     std::int64_t listedSize = -1;  // the size a listing shows, when not that of `data`
     bool lockedExclusive = false;
     int sharedLocks = 0;
@@ -93,8 +93,8 @@ class MemoryFileSystem : public FileSystem {
   OpenFile* Opened(Handle handle);
 
   std::map<std::string, std::shared_ptr<File>> files_;  // by Key()
-  std::map<std::string, std::string> shownNames_;        // Key() -> name as made
-  std::set<std::string> directories_;                    // Key() of "dir/"
+  std::map<std::string, std::string> shownNames_;       // Key() -> name as made
+  std::set<std::string> directories_;                   // Key() of "dir/"
   std::map<std::string, int> failingDirectories_;
   std::map<Handle, OpenFile> handles_;
   Handle nextHandle_ = 100;

@@ -1,8 +1,8 @@
 // POSIX realisation of the thin OS interface.
 #include <dirent.h>
 #include <fcntl.h>
-#include <spawn.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -331,7 +331,8 @@ int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries
   }
   while (struct dirent* item = readdir(dir)) {
     FoundEntry entry;
-    if (Describe(directory + item->d_name, item->d_name, entry)) entries.push_back(std::move(entry));
+    if (Describe(directory + item->d_name, item->d_name, entry))
+      entries.push_back(std::move(entry));
   }
   closedir(dir);
   // Ascending by the upper-cased name, ties by the raw bytes: the same order
@@ -374,8 +375,8 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
   // stop, and must not cut a hand-over short.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF |
-                                            POSIX_SPAWN_SETSIGMASK);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   posix_spawnattr_setpgroup(&attributes, 0);
   sigset_t none, handled;
   sigemptyset(&none);

@@ -61,8 +61,7 @@ int TextFile::Fail(int code) {
 }
 
 void TextFile::CloseHandle() {
-  if (mode_ != Mode::kClosed && !console_ && !discard_ && handle_ != kNoHandle)
-    fs_->Close(handle_);
+  if (mode_ != Mode::kClosed && !console_ && !discard_ && handle_ != kNoHandle) fs_->Close(handle_);
   handle_ = kNoHandle;
   mode_ = Mode::kClosed;
 }

@@ -28,8 +28,8 @@ struct PassCase {
   const char* name;
   std::string config;
   std::vector<std::string> files;
-  std::string expected;             // the configuration after the run
-  std::vector<std::string> calls;   // the post program's parameter texts
+  std::string expected;            // the configuration after the run
+  std::vector<std::string> calls;  // the post program's parameter texts
 };
 
 TEST(ConfigPassTest, RewritesTheConfigurationAsTheRunWorks) {
@@ -43,7 +43,8 @@ TEST(ConfigPassTest, RewritesTheConfigurationAsTheRunWorks) {
       {"a directory entry records each file it hands over and stays",
        head + "DIRECTORY out/*\nEND\n",
        {"out/a", "out/b"},
-       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nSkip a\r\nSkip b\r\nDIRECTORY out/*\r\nEND\r\n",
+       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nSkip a\r\nSkip b\r\nDIRECTORY "
+       "out/*\r\nEND\r\n",
        {"out/a", "out/b"}},
       {"another block's skip lines are not this block's",
        head + "DIRECTORY out/*\nEND\nAREA OTHER DAILY\nSkip b\nEND\n",
@@ -70,7 +71,8 @@ TEST(ConfigPassTest, RewritesTheConfigurationAsTheRunWorks) {
       {"COUNT holds files back for the next run",
        head + "COUNT 1\nDIRECTORY out/*\nEND\n",
        {"out/a", "out/b"},
-       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nCOUNT 1\r\nSkip a\r\nDIRECTORY out/*\r\nEND\r\n",
+       "POSTPROG /bin/post @File\r\nAREA NEWS DAILY\r\nCOUNT 1\r\nSkip a\r\nDIRECTORY "
+       "out/*\r\nEND\r\n",
        {"out/a"}},
       {"a block without END runs to the end of the file and swallows later AREA lines",
        head + "DIRECTORY out/*\nAREA SECOND DAILY\nFILE out/b\n",
@@ -107,8 +109,8 @@ TEST(ConfigPassTest, AFailureToWriteLeavesTheConfigurationAsItWas) {
   const Case cases[] = {
       {"the disk fills while the new configuration is written",
        [](MemoryFileSystem& fs) { fs.SetWriteBudget(150); }, 112},
-      {"the configuration is read-only", [](MemoryFileSystem& fs) { fs.SetReadOnly("brimvel.cfg"); },
-       5},
+      {"the configuration is read-only",
+       [](MemoryFileSystem& fs) { fs.SetReadOnly("brimvel.cfg"); }, 5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -156,7 +158,8 @@ TEST(ConfigPassTest, ARunStepsAsideForAnotherThatWorksTheSameConfiguration) {
        [](MemoryFileSystem& fs) { fs.AddFile("brimvel.cfg", "NEW\n"); },
        "is being worked by another run"},
       {"the run that replaced it still holds it",
-       [](MemoryFileSystem& fs) { fs.LockByOther("brimvel.cfg"); }, "is being worked by another run"},
+       [](MemoryFileSystem& fs) { fs.LockByOther("brimvel.cfg"); },
+       "is being worked by another run"},
       {"another run finished today's work meanwhile",
        [](MemoryFileSystem& fs) { fs.AddFile("EVERYDAY.FLG", "", PackedAt(At(2026, 12, 9))); },
        "Already worked today"},

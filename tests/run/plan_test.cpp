@@ -67,11 +67,10 @@ TEST(PlanTest, ReportsWhatWaitsAndWhatIsNeverDue) {
   env.fs.AddFile("odd/x", "x");
   ASSERT_EQ(env.Run({"--plan", "2"}), 0) << env.Errors();
   const std::string console = env.Console();
-  for (const char* line :
-       {"2026-12-09\tONE\tone/a\t1", "2026-12-10\tONE\tone/b\t1",
-        "waiting\tONE\tone/c\t1\theld back by COUNT or SIZE",
-        "waiting\tBIG\tbig/huge\t50\tlarger than SIZE, never",
-        "waiting\tODD\todd/x\t1\tarea never due", "never due\tODD"})
+  for (const char* line : {"2026-12-09\tONE\tone/a\t1", "2026-12-10\tONE\tone/b\t1",
+                           "waiting\tONE\tone/c\t1\theld back by COUNT or SIZE",
+                           "waiting\tBIG\tbig/huge\t50\tlarger than SIZE, never",
+                           "waiting\tODD\todd/x\t1\tarea never due", "never due\tODD"})
     EXPECT_NE(console.find(line), std::string::npos) << line << "\n" << console;
 }
 

@@ -32,8 +32,7 @@ class RecordingRunner final : public ProcessRunner {
   std::function<void(const Call&)> onCall;
   std::vector<Call> calls;
 
-  int RunAndWait(const std::string& program, const std::string& parameters,
-                 int& exit) override {
+  int RunAndWait(const std::string& program, const std::string& parameters, int& exit) override {
     exit = 0;
     if (auto found = startErrors.find(program); found != startErrors.end()) return found->second;
     calls.push_back(Call{program, parameters});
