@@ -2,59 +2,48 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "support/clock.h"
-#include "support/console_capture.h"
-#include "support/io_error.h"
-#include "support/scratch_dir.h"
-#include "support/text_file.h"
+#include "support/code_page.h"
+#include "support/memory_file_system.h"
 
 namespace brimvel {
 namespace {
 
-void SetFixedClock(platform::LocalTime now) {
-  SetClockSource([now] { return now; });
-}
-
-const platform::LocalTime kAugust25 = {2002, 8, 25, 0, 4, 55, 47, 0};
+const LocalTime kAugust25 = {2002, 8, 25, 0, 4, 55, 47, 0};
+const std::string kBanner = "Brimvel {v4.2.2W32}";
 const std::string kStamp = " 25.08.02 04:55:47 ";
-const std::string kStartLine = kStamp + "Brimvel {v4.2.2W32}: started..\r\n";
-const std::string kEndLines = kStamp + "End..\r\n\r\n";
+const std::string kStartLine = kStamp + kBanner + ": started..\n";
+const std::string kEndLines = kStamp + "End..\n\n";
 
 class RunLogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    TakeIoError();
-    SetFixedClock(kAugust25);
-    log_.banner = kBanner;
+  TextFile MakeConsole() {
+    Handle handle = kNoHandle;
+    EXPECT_EQ(fs_.Open("<console>", OpenKind::kCreateAlways, handle), 0);
+    return TextFile::Console(fs_, handle);
   }
-  void TearDown() override {
-    SetClockSource(nullptr);
-    EXPECT_EQ(TakeIoError(), 0);
-  }
-  std::string Console() const { return dir_.Read("console.txt"); }
-  std::string LogName() const { return dir_.Path("brimvel.log"); }
+  std::string Console() const { return fs_.Contents("<console>"); }
+  std::string Log() const { return fs_.Contents("brimvel.log"); }
 
-  testing::ScratchDir dir_;
-  testing::ConsoleToFile console_{dir_.Path("console.txt")};
-  RunLog log_;
+  MemoryFileSystem fs_;
+  FixedClock clock_{kAugust25};
+  TextFile console_ = MakeConsole();
+  RunLog log_{console_, clock_, kBanner};
 };
 
 TEST_F(RunLogTest, NewLogGetsEveryKindOfLineOnFileAndConsole) {
-  OpenLog(LogName(), log_);
-  EXPECT_FALSE(log_.unavailable);
-  LogError(log_, "boom");
-  LogBegin(log_, "Hatching x");
-  LogEnd(log_, ", aborting...");
-  LogStatus(log_, "Box \x80\xB3\xC4\xDB");  // the log keeps code page 866 bytes
-  CloseLog(log_);
-  const std::string expected = kStamp + " * Made new log file\r\n" + kStartLine + kStamp +
-                               "[err] boom\r\n" + kStamp + "Hatching x, aborting...\r\n" + kStamp +
-                               "Box \x80\xB3\xC4\xDB\r\n" + kEndLines;
-  EXPECT_EQ(dir_.Read("brimvel.log"), expected);
+  ASSERT_EQ(log_.Open(fs_, "brimvel.log"), 0);
+  log_.Error("boom");
+  log_.Begin("Hatching x");
+  log_.End(", aborting...");
+  log_.Status("Box \x80\xB3\xC4\xDB");  // the log keeps code page 866 bytes
+  EXPECT_EQ(log_.Close(), 0);
+  const std::string expected = kStamp + " * Made new log file\n" + kStartLine + kStamp +
+                               "[err] boom\n" + kStamp + "Hatching x, aborting...\n" + kStamp +
+                               "Box \x80\xB3\xC4\xDB\n" + kEndLines;
+  EXPECT_EQ(Log(), expected);
   EXPECT_EQ(Console(), expected);
 }
 
@@ -68,31 +57,31 @@ TEST_F(RunLogTest, ExistingLogIsAppendedTo) {
       {"old\r\n\r\n\x1A", "old\r\n\r\n"},  // the end-of-file mark is written over
   };
   for (const auto& c : cases) {
-    dir_.Write("brimvel.log", c.before);
-    RunLog log;
-    log.banner = kBanner;
-    OpenLog(LogName(), log);
-    CloseLog(log);
-    EXPECT_EQ(dir_.Read("brimvel.log"), c.kept + kStartLine + kEndLines);
+    SCOPED_TRACE(c.before);
+    fs_.AddFile("brimvel.log", c.before);
+    RunLog log(console_, clock_, kBanner);
+    ASSERT_EQ(log.Open(fs_, "brimvel.log"), 0);
+    EXPECT_EQ(log.Close(), 0);
+    EXPECT_EQ(Log(), c.kept + kStartLine + kEndLines);
   }
 }
 
 TEST_F(RunLogTest, StampedLinesAreCutAt255) {
-  dir_.Write("brimvel.log", "");
-  OpenLog(LogName(), log_);
+  fs_.AddFile("brimvel.log", "");
+  ASSERT_EQ(log_.Open(fs_, "brimvel.log"), 0);
   const std::string message(250, 'm');
-  LogLine(log_, message);
-  LogError(log_, message);
-  CloseLog(log_);
-  const std::string expected = kStartLine + kStamp + message.substr(0, 236) + "\r\n" + kStamp +
-                               "[err] " + message.substr(0, 230) + "\r\n" + kEndLines;
-  EXPECT_EQ(dir_.Read("brimvel.log"), expected);
+  log_.Line(message);
+  log_.Error(message);
+  EXPECT_EQ(log_.Close(), 0);
+  const std::string expected = kStartLine + kStamp + message.substr(0, 236) + "\n" + kStamp +
+                               "[err] " + message.substr(0, 230) + "\n" + kEndLines;
+  EXPECT_EQ(Log(), expected);
   EXPECT_EQ(Console(), expected);
 }
 
 TEST_F(RunLogTest, StampLayout) {
   struct Case {
-    platform::LocalTime now;
+    LocalTime now;
     std::string stamp;
   };
   const Case cases[] = {
@@ -101,82 +90,148 @@ TEST_F(RunLogTest, StampLayout) {
       {{2010, 10, 9, 6, 0, 0, 0, 0}, " 09.10.10 00:00:00 "},
   };
   for (const auto& c : cases) {
-    SetFixedClock(c.now);
-    EXPECT_EQ(StampedLine("", "msg"), c.stamp + "msg");
-    EXPECT_EQ(StampedLine("[err] ", "msg"), c.stamp + "[err] msg");
+    FixedClock clock(c.now);
+    EXPECT_EQ(StampedLine(clock, "", "msg"), c.stamp + "msg");
+    EXPECT_EQ(StampedLine(clock, "[err] ", "msg"), c.stamp + "[err] msg");
   }
 }
+
+// A clock that moves on at every reading.
+class SteppingClock final : public Clock {
+ public:
+  explicit SteppingClock(std::vector<LocalTime> times) : times_(std::move(times)) {}
+  LocalTime Now() const override { return times_[next_ < times_.size() - 1 ? next_++ : next_]; }
+
+ private:
+  std::vector<LocalTime> times_;
+  mutable std::size_t next_ = 0;
+};
 
 TEST_F(RunLogTest, DateIsReadBeforeTime) {
-  // The clock passes midnight between the two reads of one line.
-  std::vector<platform::LocalTime> reads = {{2001, 12, 31, 1, 23, 59, 59, 999},
-                                            {2002, 1, 1, 2, 0, 0, 0, 0}};
-  std::size_t next = 0;
-  SetClockSource([&] { return reads[next < 1 ? next++ : 1]; });
-  EXPECT_EQ(StampedLine("", "x"), " 31.12.01 00:00:00 x");
+  // The clock passes midnight between the two readings of one line.
+  SteppingClock clock({{2001, 12, 31, 1, 23, 59, 59, 999}, {2002, 1, 1, 2, 0, 0, 0, 0}});
+  EXPECT_EQ(StampedLine(clock, "", "x"), " 31.12.01 00:00:00 x");
 }
 
-TEST_F(RunLogTest, UnavailableLogGoesToTheConsoleOnly) {
-  OpenLog(dir_.Path("nodir/brimvel.log"), log_);
-  EXPECT_TRUE(log_.unavailable);
-  LogLine(log_, "later");
-  LogError(log_, "worse");
-  CloseLog(log_);
-  EXPECT_EQ(Console(), kStamp + " ! I can't make log file!!!..\r\n" + kStamp + "later\r\n" +
-                           kStamp + "[err] worse\r\n");
-  EXPECT_FALSE(dir_.Exists("nodir"));
+TEST_F(RunLogTest, LogThatCannotBeMadeLeavesTheConsoleAlone) {
+  fs_.AddFile("locked/other", "");
+  fs_.FailDirectory("locked", kAccessDenied);
+  for (const std::string name : {"nodir/brimvel.log", "locked/brimvel.log"}) {
+    SCOPED_TRACE(name);
+    const std::size_t before = Console().size();
+    RunLog log(console_, clock_, kBanner);
+    EXPECT_EQ(log.Open(fs_, name), 0) << "the run goes on without its log";
+    log.Line("later");
+    log.Error("worse");
+    EXPECT_EQ(log.Close(), 0);
+    EXPECT_EQ(log.error(), 0);
+    // Nor does it end with the usual last lines.
+    EXPECT_EQ(Console().substr(before), kStamp + " ! I can't make log file!!!..\n" + kStamp +
+                                           "later\n" + kStamp + "[err] worse\n");
+  }
+  EXPECT_EQ(fs_.Names(), (std::vector<std::string>{"<console>", "locked/other"}));
 }
 
-TEST_F(RunLogTest, TitleTextAndCharacterMap) {
-  EXPECT_EQ(TitleText(log_, "Hatching"), "Hatching - Brimvel {v4.2.2W32}");
-  EXPECT_EQ(TitleText(log_, std::string(250, 't')), std::string(250, 't') + " - Br");
+TEST_F(RunLogTest, ConsoleOnlyLogEndsOnTheConsole) {
+  log_.ConsoleOnly();
+  log_.Line("dry");
+  EXPECT_EQ(log_.Close(), 0);
+  EXPECT_EQ(Console(), kStamp + "dry\n" + kEndLines);
+  EXPECT_FALSE(fs_.Exists("brimvel.log"));
+}
 
+TEST_F(RunLogTest, LogThatTakesNoLinesGivesItsCode) {
   struct Case {
-    unsigned char oem, title;
+    const char* what;
+    bool exists, readOnly;
+    std::int64_t budget;  // bytes the disk takes, -1 any
+    int openCode;
   };
   const Case cases[] = {
-      {0x00, 0x00}, {0x41, 0x41}, {0x7F, 0x7F}, {0x80, 0xC0}, {0xA0, 0xE0}, {0xAF, 0xEF},
-      {0xB0, 0x20}, {0xB2, 0x20}, {0xB3, '|'},  {0xB4, '|'},  {0xB5, 0x20}, {0xC3, '|'},
-      {0xC4, '-'},  {0xC5, 0x20}, {0xDB, 0x20}, {0xDF, 0x20}, {0xE0, 0xF0}, {0xEF, 0xFF},
-      {0xF0, 0xA8}, {0xF1, 0xB8}, {0xF2, 0xF2}, {0xFD, 0xFD}, {0xFE, 0x20}, {0xFF, 0xFF},
+      {"read-only log", true, true, -1, kAccessDenied},
+      {"full disk, existing log", true, false, 0, kDiskFull},
+      {"full disk, new log", false, false, 0, kDiskFull},
+      {"disk full after the start line", true, false,
+       static_cast<std::int64_t>(kStartLine.size()), 0},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(static_cast<unsigned char>(OemToTitleChar(static_cast<char>(c.oem))), c.title)
-        << std::hex << int(c.oem);
+    SCOPED_TRACE(c.what);
+    MemoryFileSystem fs;
+    if (c.exists) fs.AddFile("brimvel.log", "old\n");
+    fs.SetReadOnly("brimvel.log", c.readOnly);
+    fs.SetWriteBudget(c.budget);
+    RunLog log(console_, clock_, kBanner);
+    EXPECT_EQ(log.Open(fs, "brimvel.log"), c.openCode);
+    log.Line("more");
+    EXPECT_EQ(log.Close(), c.openCode == 0 ? kDiskFull : c.openCode);
+    if (c.exists) {
+      EXPECT_EQ(fs.Contents("brimvel.log").substr(0, 4), "old\n");
+    }
   }
-  EXPECT_EQ(OemToTitleText("Box \x80\xB3\xC4\xDB"), "Box \xC0|- ");
 }
 
-TEST_F(RunLogTest, ErrorPendingAtCloseEndsTheRun) {
-  OpenLog(LogName(), log_);
-  TextFile closed;
-  WriteLine(closed, "x");  // an unchecked failure elsewhere leaves 105
-  EXPECT_EXIT(CloseLog(log_), ::testing::ExitedWithCode(105), "Runtime error 105");
-  EXPECT_EQ(TakeIoError(), 105);
-  EXPECT_EQ(dir_.Read("brimvel.log"), kStamp + " * Made new log file\r\n" + kStartLine);
-  CloseText(log_.file);
+TEST_F(RunLogTest, StatusShowsTheMessageInTheTitle) {
+  std::vector<std::string> titles;
+  log_.SetTitleSink([&titles](std::string_view title) { titles.emplace_back(title); });
+  log_.ConsoleOnly();
+  log_.Status("Hatching \x80\xE0.zip");
+  log_.Line("not shown");
+  log_.Status(std::string(250, 't'));
+  EXPECT_EQ(titles, (std::vector<std::string>{"Hatching \xC0\xF0.zip - " + kBanner,
+                                              std::string(250, 't') + " - Br"}));
 }
 
-TEST_F(RunLogTest, ReadOnlyDirectoryMakesTheLogUnavailable) {
-  const std::string locked = dir_.MakeDirectory("locked");
-  std::filesystem::permissions(
-      locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  if (testing::CanCreateIn(locked)) GTEST_SKIP() << "this process writes there anyway";
-  OpenLog(locked + "/brimvel.log", log_);
-  EXPECT_TRUE(log_.unavailable);
-  EXPECT_EQ(Console(), kStamp + " ! I can't make log file!!!..\r\n");
-  EXPECT_FALSE(dir_.Exists("locked/brimvel.log"));
+// The log speaks code page 866, titles 1251: every byte must come out as one
+// printable character, a Cyrillic letter as the same letter.
+TEST(CodePageTest, EveryOemByteBecomesOnePrintableTitleCharacter) {
+  auto utf8 = [](char32_t code) {
+    std::string out;
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+  };
+  // The letters of code page 866 and the characters they stand for.
+  auto oemLetter = [](unsigned b) -> char32_t {
+    if (b >= 0x80 && b <= 0xAF) return 0x0410 + (b - 0x80);  // A .. YA, a .. pe
+    if (b >= 0xE0 && b <= 0xEF) return 0x0440 + (b - 0xE0);  // er .. ya
+    if (b == 0xF0) return 0x0401;                            // YO
+    if (b == 0xF1) return 0x0451;                            // yo
+    return 0;
+  };
+  for (unsigned b = 0; b < 256; ++b) {
+    SCOPED_TRACE(b);
+    const char oem = static_cast<char>(b);
+    const char title = OemToTitleChar(oem);
+    if (b < 0x80) {
+      EXPECT_EQ(title, oem);
+      continue;
+    }
+    const std::string shown = TitleToUtf8(std::string(1, title));
+    if (char32_t letter = oemLetter(b); letter != 0) {
+      EXPECT_EQ(shown, utf8(letter));
+    }
+    EXPECT_NE(shown, "\xEF\xBF\xBD") << "no character";
+    EXPECT_GE(static_cast<unsigned char>(shown[0]), 0x20u);
+    // Box drawing becomes blanks, its vertical and horizontal lines '|' and '-'.
+    if (b >= 0xB0 && b <= 0xDF) {
+      EXPECT_NE(std::string(" |-").find(title), std::string::npos);
+    }
+  }
+  EXPECT_EQ(OemToTitleText("\xB3\xC4"), "|-");
 }
 
-TEST_F(RunLogTest, ReadOnlyLogEndsTheRun) {
-  dir_.Write("brimvel.log", "old\r\n");
-  std::filesystem::permissions(LogName(),
-                               std::filesystem::perms::owner_write |
-                                   std::filesystem::perms::group_write |
-                                   std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
-  if (testing::CanWrite(LogName())) GTEST_SKIP() << "this process writes the file anyway";
-  EXPECT_EXIT(OpenLog(LogName(), log_), ::testing::ExitedWithCode(5), "Runtime error 5");
+TEST(CodePageTest, TitlesCarryNoControlBytes) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  for (char c : TitleToUtf8(all)) {
+    const auto b = static_cast<unsigned char>(c);
+    EXPECT_TRUE(b >= 0x20 && b != 0x7F) << static_cast<int>(b);
+  }
+  EXPECT_EQ(TitleToUtf8("a\x1B]0;b\x07"), "a ]0;b ");
 }
 
 }  // namespace

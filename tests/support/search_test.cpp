@@ -2,24 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
+#include <vector>
 
-#include "support/io_error.h"
-#include "support/scratch_dir.h"
+#include "support/memory_file_system.h"
 
 namespace brimvel {
 namespace {
 
-TEST(SearchAccessTest, UnreadableDirectoryIsDenied) {
-  testing::ScratchDir dir;
-  const std::string locked = dir.MakeDirectory("locked");
-  std::filesystem::permissions(locked, std::filesystem::perms::none);
-  if (testing::CanList(locked)) GTEST_SKIP() << "this process lists the directory anyway";
-  SearchRecord record;
-  SearchFirst(locked + "/*", 0x3F, record);
-  EXPECT_EQ(OsStatus(), 5);
-}
+using Names = std::vector<std::string>;
 
 TEST(MaskMatchesTest, WildcardsWithoutRegardToCase) {
   struct Case {
@@ -47,11 +38,101 @@ TEST(MaskMatchesTest, WildcardsWithoutRegardToCase) {
       {"*", "", true},
       {"?", "", false},
       {"exact", "EXACT", true},
+      {"exact", "exact2", false},
       {"\xA0*", "\x80x", true},  // Cyrillic small a against capital A
       {"\xF1", "\xF0", false},   // yo has no capital in the upper-casing
   };
   for (const auto& c : cases)
     EXPECT_EQ(MaskMatches(c.pattern, c.name), c.matches) << c.pattern << " / " << c.name;
+}
+
+TEST(DirectoryPartTest, UpToTheLastSeparator) {
+  struct Case {
+    std::string path, separators, directory;
+  };
+  const Case cases[] = {
+      {"out/a.zip", "/", "out/"},
+      {"a.zip", "/", ""},
+      {"/srv/out/*.zip", "/", "/srv/out/"},
+      {"out/", "/", "out/"},
+      {"C:\\IN\\*.ZIP", "\\/:", "C:\\IN\\"},
+      {"C:*.ZIP", "\\/:", "C:"},
+      {"C:\\IN/x", "\\/:", "C:\\IN/"},
+      {"C:\\IN\\x", "/", ""},  // a backslash is a name's byte where it separates nothing
+      {"", "/", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DirectoryPart(c.path, c.separators), c.directory) << c.path;
+}
+
+class FindFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs_.AddFile("out/a.zip", "aaaa", 0x12345678);
+    fs_.AddFile("out/B.ZIP", "b");
+    fs_.AddFile("out/c.txt", "c");
+    fs_.AddFile("out/hidden.zip", "h");
+    fs_.Find("out/hidden.zip")->attributes = kAttrHidden;
+    fs_.AddFile("out/plain.zip", "p");
+    fs_.Find("out/plain.zip")->attributes = 0;
+    fs_.AddFile("out/ro.zip", "r");
+    fs_.SetReadOnly("out/ro.zip");
+    fs_.AddDirectory("out/sub.zip");
+    fs_.AddDirectory("out/empty");
+    fs_.AddFile("top.cfg", "x");
+    fs_.AddFile("locked/x.zip", "x");
+    fs_.FailDirectory("locked", kAccessDenied);
+  }
+
+  MemoryFileSystem fs_;
+};
+
+TEST_F(FindFilesTest, MatchesNamesAndFiltersByAttributes) {
+  constexpr std::uint8_t kArchiveOnly = kAttrArchive;
+  struct Case {
+    std::string pattern;
+    std::uint8_t mask;
+    int code;
+    Names names;  // in the order the file system lists them
+  };
+  const Case cases[] = {
+      {"out/*.zip", kSearchFiles, 0,
+       {"B.ZIP", "a.zip", "hidden.zip", "plain.zip", "ro.zip"}},
+      {"out/*.zip", kSearchEverything, 0,
+       {"B.ZIP", "a.zip", "hidden.zip", "plain.zip", "ro.zip", "sub.zip"}},
+      // Read-only never excludes; a file without attributes is always found.
+      {"out/*.zip", kArchiveOnly, 0, {"B.ZIP", "a.zip", "plain.zip", "ro.zip"}},
+      {"out/b.zip", kSearchFiles, 0, {"B.ZIP"}},
+      {"out/?.ZIP", kSearchFiles, 0, {"B.ZIP", "a.zip"}},
+      {"*.cfg", kSearchFiles, 0, {"top.cfg"}},
+      {"*", kSearchFiles, 0, {"top.cfg"}},
+      // Found, but all excluded by the mask.
+      {"out/sub*", kSearchFiles, kNoMoreFiles, {}},
+      {"out/hidden.zip", kArchiveOnly, kNoMoreFiles, {}},
+      {"out/*.arj", kSearchFiles, kFileNotFound, {}},
+      {"out/empty/*", kSearchEverything, kFileNotFound, {}},
+      {"missing/*.zip", kSearchFiles, kPathNotFound, {}},
+      {"out/c.txt/*", kSearchFiles, kPathNotFound, {}},
+      {"locked/*", kSearchFiles, kAccessDenied, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pattern + " mask " + std::to_string(c.mask));
+    std::vector<FoundEntry> found = {FoundEntry{"stale", 0, 0, 0}};
+    EXPECT_EQ(FindFiles(fs_, c.pattern, c.mask, found), c.code);
+    Names names;
+    for (const FoundEntry& entry : found) names.push_back(entry.name);
+    EXPECT_EQ(names, c.names);
+  }
+}
+
+TEST_F(FindFilesTest, EntriesCarryTheirSizeTimeAndAttributes) {
+  std::vector<FoundEntry> found;
+  ASSERT_EQ(FindFiles(fs_, "out/A.ZIP", kSearchFiles, found), 0);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].name, "a.zip");
+  EXPECT_EQ(found[0].size, 4u);
+  EXPECT_EQ(found[0].time, 0x12345678u);
+  EXPECT_EQ(found[0].attributes, kAttrArchive);
 }
 
 }  // namespace

@@ -6,34 +6,48 @@
 #include <string>
 #include <vector>
 
-#include "support/io_error.h"
-#include "support/scratch_dir.h"
+#include "support/memory_file_system.h"
 
 namespace brimvel {
 namespace {
 
 std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
 
+// The first read fetches this much; lines that cross it take the slow path.
+constexpr std::size_t kReadAhead = 64 * 1024;
+
+struct Line {
+  std::string line, whole;
+  bool operator==(const Line&) const = default;
+};
+
 class TextFileTest : public ::testing::Test {
  protected:
-  void SetUp() override { TakeIoError(); }
-  void TearDown() override { EXPECT_EQ(TakeIoError(), 0) << "a test left an error pending"; }
-
-  TextFile OpenForReading(std::string_view content) {
-    TextFile file;
-    BindFile(file, dir_.Write("in.txt", content));
-    OpenRead(file);
-    EXPECT_EQ(TakeIoError(), 0);
-    return file;
+  // Every line of the file: the 255 characters and the whole line.
+  std::vector<Line> ReadAll(TextFile& file) {
+    std::vector<Line> lines;
+    ShortString line;
+    std::string scratch;
+    while (!file.AtEnd() && lines.size() < 100000) {
+      std::string whole(file.ReadLine(line, scratch));
+      lines.push_back({line.str(), whole});
+    }
+    return lines;
   }
 
-  testing::ScratchDir dir_;
+  std::vector<Line> ReadAll(const std::string& content) {
+    fs_.AddFile("in.txt", content);
+    TextFile file(fs_, "in.txt");
+    EXPECT_EQ(file.OpenRead(), 0);
+    std::vector<Line> lines = ReadAll(file);
+    EXPECT_EQ(file.error(), 0);
+    return lines;
+  }
+
+  MemoryFileSystem fs_;
 };
 
 TEST_F(TextFileTest, ReadLineTakesAtMost255UnitsAndPassesOverTheRest) {
-  struct Line {
-    std::string line, whole;
-  };
   struct Case {
     const char* what;
     std::string content;
@@ -42,73 +56,113 @@ TEST_F(TextFileTest, ReadLineTakesAtMost255UnitsAndPassesOverTheRest) {
   const std::string a300 = Repeat('a', 300);
   const Case cases[] = {
       {"CR LF lines", "one\r\ntwo\r\n", {{"one", "one"}, {"two", "two"}}},
+      {"LF lines", "one\ntwo\n", {{"one", "one"}, {"two", "two"}}},
       {"a CR inside a line is dropped", "abc\rdef\n", {{"abcdef", "abcdef"}}},
       {"CR-only endings make one line", "x\ry\rz", {{"xyz", "xyz"}}},
       {"empty lines", "a\n\nb", {{"a", "a"}, {"", ""}, {"b", "b"}}},
       {"no line end at the end", "last", {{"last", "last"}}},
-      {"Ctrl-Z ends the data",
-       "ab\x1A"
-       "cd\r\n",
-       {{"ab", "ab"}}},
+      {"Ctrl-Z ends the data", "ab\x1A" "cd\r\n", {{"ab", "ab"}}},
+      {"Ctrl-Z at the start of a line", "ab\n\x1A" "cd\n", {{"ab", "ab"}}},
       {"empty file", "", {}},
       {"long line", a300 + "\r\nnext\r\n", {{Repeat('a', 255), a300}, {"next", "next"}}},
-      {"exactly 255",
-       Repeat('b', 255) + "\r\nnext",
+      {"exactly 255", Repeat('b', 255) + "\r\nnext",
        {{Repeat('b', 255), Repeat('b', 255)}, {"next", "next"}}},
+      {"256", Repeat('b', 256) + "\nnext",
+       {{Repeat('b', 255), Repeat('b', 256)}, {"next", "next"}}},
       // The dropped CR still used up a unit, so the 'c' is passed over.
-      {"CR uses a unit",
-       Repeat('b', 254) + "\rc\nnext",
+      {"CR uses a unit", Repeat('b', 254) + "\rc\nnext",
        {{Repeat('b', 254), Repeat('b', 254) + "c"}, {"next", "next"}}},
+      {"a CR inside and one at unit 255", "x\ry" + Repeat('a', 251) + "\r\nnext",
+       {{"xy" + Repeat('a', 251), "xy" + Repeat('a', 251)}, {"next", "next"}}},
       // While passing over, a lone CR ends the line.
-      {"lone CR past 255",
-       Repeat('a', 280) + "\rrest\n",
+      {"lone CR past 255", Repeat('a', 280) + "\rrest\n",
        {{Repeat('a', 255), Repeat('a', 280)}, {"rest", "rest"}}},
-      {"Ctrl-Z past 255",
-       a300 + "\x1A"
-              "hidden",
-       {{Repeat('a', 255), a300}}},
+      {"Ctrl-Z past 255", a300 + "\x1A" "hidden", {{Repeat('a', 255), a300}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    TextFile file = OpenForReading(c.content);
-    std::vector<Line> got;
-    while (!AtEnd(file) && got.size() < 10) {
-      Line line;
-      ShortString text;
-      ReadLine(file, text, &line.whole);
-      line.line = text.str();
-      got.push_back(line);
-    }
-    ASSERT_EQ(got.size(), c.lines.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-      EXPECT_EQ(got[i].line, c.lines[i].line) << "line " << i;
-      EXPECT_EQ(got[i].whole, c.lines[i].whole) << "line " << i;
-    }
+    fs_.AddFile("in.txt", c.content);
+    TextFile file(fs_, "in.txt");
+    ASSERT_EQ(file.OpenRead(), 0);
+    EXPECT_EQ(ReadAll(file), c.lines);
     // Reading at the end gives the empty text and no error.
     ShortString past = "unchanged";
-    ReadLine(file, past);
+    std::string scratch = "unchanged";
+    EXPECT_EQ(file.ReadLine(past, scratch), "");
     EXPECT_EQ(past, "");
-    EXPECT_EQ(PendingIoError(), 0);
-    CloseText(file);
+    EXPECT_EQ(file.error(), 0);
   }
 }
 
-TEST_F(TextFileTest, LinesStraddlingTheReadAheadAreReadWhole) {
+TEST_F(TextFileTest, LinesCrossingTheReadAheadAreReadWhole) {
   std::string content;
-  std::vector<std::string> expected;
+  std::vector<Line> expected;
   for (int i = 0; i < 20000; ++i) {
-    expected.push_back("line " + std::to_string(i) + Repeat('.', i % 7));
-    content += expected.back() + (i % 3 == 0 ? "\n" : "\r\n");
+    std::string text = "line " + std::to_string(i) + Repeat('.', static_cast<std::size_t>(i % 7));
+    expected.push_back({text, text});
+    content += text + (i % 3 == 0 ? "\n" : "\r\n");
   }
-  TextFile file = OpenForReading(content);
-  std::vector<std::string> got;
-  while (!AtEnd(file)) {
-    ShortString line;
-    ReadLine(file, line);
-    got.push_back(line.str());
+  EXPECT_EQ(ReadAll(content), expected);
+
+  // A long line whose CR is the last byte of the read-ahead and its LF the
+  // first of the next: one line end, not two.
+  const std::string longLine = Repeat('a', kReadAhead - 1);
+  EXPECT_EQ(ReadAll(longLine + "\r\nnext\n"),
+            (std::vector<Line>{{Repeat('a', 255), longLine}, {"next", "next"}}));
+
+  // The same for a short line.
+  const std::string filler = Repeat('f', kReadAhead - 5) + "\n";
+  EXPECT_EQ(ReadAll(filler + "abc\r\nnext"),
+            (std::vector<Line>{{Repeat('f', 255), Repeat('f', kReadAhead - 5)},
+                               {"abc", "abc"},
+                               {"next", "next"}}));
+}
+
+TEST_F(TextFileTest, LineEndReadIsTheEndOfTheFirstLine) {
+  struct Case {
+    const char* what;
+    std::string content, lineEnd;
+  };
+  const Case cases[] = {
+      {"CR LF first", "a\r\nb\n", "\r\n"},
+      {"LF first", "a\nb\r\n", "\n"},
+      {"no line end", "abc", ""},
+      {"empty", "", ""},
+      {"CR and LF in two reads", Repeat('a', kReadAhead - 1) + "\r\nb\n", "\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs_.AddFile("in.txt", c.content);
+    TextFile file(fs_, "in.txt");
+    ASSERT_EQ(file.OpenRead(), 0);
+    EXPECT_EQ(file.LineEndRead(), "");
+    ReadAll(file);
+    EXPECT_EQ(file.LineEndRead(), c.lineEnd);
   }
-  EXPECT_EQ(got, expected);
-  CloseText(file);
+}
+
+TEST_F(TextFileTest, SeekToATellReadsTheSameLinesAgain) {
+  std::string content;
+  for (int i = 0; i < 10000; ++i) content += "line " + std::to_string(i) + "\r\n";
+  fs_.AddFile("in.txt", content);
+  TextFile file(fs_, "in.txt");
+  ASSERT_EQ(file.OpenRead(), 0);
+  ShortString line;
+  std::string scratch;
+  std::vector<std::pair<std::int64_t, std::string>> marks;
+  for (int i = 0; !file.AtEnd(); ++i) {
+    std::int64_t at = file.Tell();
+    std::string text(file.ReadLine(line, scratch));
+    if (i % 2500 == 7) marks.emplace_back(at, text);
+  }
+  ASSERT_EQ(marks.size(), 4u);  // some lie beyond the first read-ahead
+  for (auto it = marks.rbegin(); it != marks.rend(); ++it) {
+    SCOPED_TRACE(it->second);
+    ASSERT_EQ(file.SeekTo(it->first), 0);
+    EXPECT_EQ(file.Tell(), it->first);
+    EXPECT_EQ(file.ReadLine(line, scratch), it->second);
+  }
+  EXPECT_EQ(file.error(), 0);
 }
 
 TEST_F(TextFileTest, OpenAppendCutsAtTheFirstCtrlZOfTheLast128Bytes) {
@@ -126,10 +180,7 @@ TEST_F(TextFileTest, OpenAppendCutsAtTheFirstCtrlZOfTheLast128Bytes) {
       {"plain", "abc", "abcNEW"},
       {"empty", "", "NEW"},
       {"trailing Ctrl-Z", "abc\x1A", "abcNEW"},
-      {"first of two",
-       "ab\x1A"
-       "cd\x1A",
-       "abNEW"},
+      {"first of two", "ab\x1A" "cd\x1A", "abNEW"},
       {"first byte of the window", withMark(72), Repeat('x', 72) + "NEW"},
       {"just before the window", withMark(71), withMark(71) + "NEW"},
       {"only the window counts", withMark(10).replace(150, 1, "\x1A"),
@@ -137,180 +188,229 @@ TEST_F(TextFileTest, OpenAppendCutsAtTheFirstCtrlZOfTheLast128Bytes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    TextFile file;
-    BindFile(file, dir_.Write("log.txt", c.content));
-    OpenAppend(file);
-    WriteText(file, "NEW");
-    CloseText(file);
-    EXPECT_EQ(TakeIoError(), 0);
-    EXPECT_EQ(dir_.Read("log.txt"), c.expected);
+    fs_.AddFile("log.txt", c.content);
+    TextFile file(fs_, "log.txt");
+    ASSERT_EQ(file.OpenAppend(), 0);
+    file.Write("NEW");
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(fs_.Contents("log.txt"), c.expected);
   }
 }
 
-TEST_F(TextFileTest, OpenErrorsArePendingUntilTaken) {
-  dir_.Write("plain.txt", "x");
+TEST_F(TextFileTest, OpenFailuresGiveTheFileSystemCode) {
+  fs_.AddFile("plain.txt", "x");
+  fs_.AddFile("locked/kept.txt", "x");
+  fs_.FailDirectory("locked", kAccessDenied);
   struct Case {
     std::string name;
-    std::int32_t code;
+    int code;
   };
   const Case cases[] = {
-      {dir_.Path("missing.txt"), 2},
-      {dir_.Path("nodir/missing.txt"), 3},
-      {dir_.Path("plain.txt/missing.txt"), 3},
-      {dir_.Path(), 5},  // a directory is not a text file
+      {"missing.txt", kFileNotFound},
+      {"nodir/missing.txt", kPathNotFound},
+      {"locked/kept.txt", kAccessDenied},
+  };
+  using Opener = std::function<int(TextFile&)>;
+  const std::pair<const char*, Opener> openers[] = {
+      {"OpenRead", [](TextFile& f) { return f.OpenRead(); }},
+      {"OpenAppend", [](TextFile& f) { return f.OpenAppend(); }},
   };
   for (const auto& c : cases) {
-    TextFile file;
-    BindFile(file, c.name);
-    OpenRead(file);
-    EXPECT_EQ(TakeIoError(), c.code) << c.name;
-    EXPECT_EQ(TakeIoError(), 0);
-    OpenAppend(file);
-    EXPECT_EQ(TakeIoError(), c.code) << c.name;
-    EXPECT_FALSE(dir_.Exists("missing.txt"));
+    for (const auto& [how, open] : openers) {
+      SCOPED_TRACE(c.name + " by " + how);
+      TextFile file(fs_, c.name);
+      EXPECT_EQ(open(file), c.code);
+      EXPECT_EQ(file.error(), c.code);
+      EXPECT_FALSE(file.open());
+    }
   }
+  // Neither made a file.
+  EXPECT_EQ(fs_.Names(), (std::vector<std::string>{"locked/kept.txt", "plain.txt"}));
+  // A read-only file opens for reading, not for appending.
+  fs_.SetReadOnly("plain.txt");
+  TextFile file(fs_, "plain.txt");
+  EXPECT_EQ(file.OpenRead(), 0);
+  EXPECT_EQ(file.OpenAppend(), kAccessDenied);
 }
 
 TEST_F(TextFileTest, WrongStateGivesTheFileLayerCodes) {
-  enum class State { kUnbound, kClosed, kReading, kWriting };
+  enum class State { kClosed, kReading, kWriting };
   struct Case {
     const char* what;
     State state;
-    std::function<void(TextFile&)> action;
-    std::int32_t code;
+    std::function<int(TextFile&)> action;
+    int code;
   };
-  ShortString line;
+  auto read = [](TextFile& f) {
+    ShortString line;
+    std::string scratch;
+    f.ReadLine(line, scratch);
+    return f.error();
+  };
   const Case cases[] = {
-      {"open unbound", State::kUnbound, OpenRead, 102},
-      {"append unbound", State::kUnbound, OpenAppend, 102},
-      {"erase unbound", State::kUnbound, EraseFile, 102},
-      {"read closed", State::kClosed, [&](TextFile& f) { ReadLine(f, line); }, 104},
-      {"read a writer", State::kWriting, [&](TextFile& f) { ReadLine(f, line); }, 104},
-      {"AtEnd of a writer", State::kWriting, [](TextFile& f) { AtEnd(f); }, 104},
-      {"write closed", State::kClosed, [](TextFile& f) { WriteLine(f, "x"); }, 105},
-      {"write a reader", State::kReading, [](TextFile& f) { WriteText(f, "x"); }, 105},
-      {"flush closed", State::kClosed, FlushFile, 103},
-      {"close closed", State::kClosed, CloseText, 103},
+      {"read closed", State::kClosed, read, kNotOpenForInput},
+      {"read a writer", State::kWriting, read, kNotOpenForInput},
+      {"AtEnd of a writer", State::kWriting, [](TextFile& f) { f.AtEnd(); return f.error(); },
+       kNotOpenForInput},
+      {"seek a writer", State::kWriting, [](TextFile& f) { return f.SeekTo(0); },
+       kNotOpenForInput},
+      {"write closed", State::kClosed, [](TextFile& f) { return f.WriteLine("x"); },
+       kNotOpenForOutput},
+      {"write a reader", State::kReading, [](TextFile& f) { return f.Write("x"); },
+       kNotOpenForOutput},
+      {"flush closed", State::kClosed, [](TextFile& f) { return f.Flush(); }, kNotOpen},
+      {"close closed", State::kClosed, [](TextFile& f) { return f.Close(); }, kNotOpen},
   };
-  const std::string name = dir_.Write("f.txt", "data\r\n");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    TextFile file;
-    if (c.state != State::kUnbound) BindFile(file, name);
-    if (c.state == State::kReading) OpenRead(file);
-    if (c.state == State::kWriting) OpenAppend(file);
-    ASSERT_EQ(TakeIoError(), 0);
-    c.action(file);
-    EXPECT_EQ(TakeIoError(), c.code);
-    if (file.mode != FileMode::kClosed) CloseText(file);
-    EXPECT_EQ(dir_.Read("f.txt"), "data\r\n");
+    fs_.AddFile("f.txt", "data\r\n");
+    TextFile file(fs_, "f.txt");
+    if (c.state == State::kReading) {
+      ASSERT_EQ(file.OpenRead(), 0);
+    } else if (c.state == State::kWriting) {
+      ASSERT_EQ(file.OpenAppend(), 0);
+    }
+    EXPECT_EQ(c.action(file), c.code);
+    EXPECT_EQ(file.error(), c.code);
+    file.Close();
+    EXPECT_EQ(fs_.Contents("f.txt"), "data\r\n");
   }
 }
 
-TEST_F(TextFileTest, WhileAnErrorIsPendingReadsGiveNothingAndWritesAreSkipped) {
-  TextFile reader = OpenForReading("first\r\nsecond\r\n");
-  TextFile writer, closed;
-  BindFile(writer, dir_.Path("out.txt"));
-  OpenNew(writer);
-  WriteLine(closed, "x");
-  ASSERT_EQ(PendingIoError(), 105);
+TEST_F(TextFileTest, TheFirstFailureSticks) {
+  fs_.AddFile("in.txt", "first\nsecond\n");
+  TextFile out(fs_, "out.txt");
+  ASSERT_EQ(out.OpenNew(), 0);
+  out.WriteLine("kept");
+  ASSERT_EQ(out.Flush(), 0);
+  fs_.SetWriteBudget(4);
+  out.WriteLine("lost");
+  EXPECT_EQ(out.Flush(), kDiskFull);
 
-  WriteLine(writer, "lost");
-  WriteText(writer, "lost too");
+  // With room again, nothing more is written, and every call answers 112.
+  fs_.SetWriteBudget(-1);
+  EXPECT_EQ(out.WriteLine("later"), kDiskFull);
+  EXPECT_EQ(out.Write("later"), kDiskFull);
+  EXPECT_EQ(out.Flush(), kDiskFull);
+  EXPECT_EQ(out.Sync(), kDiskFull);
+  EXPECT_EQ(out.ReplaceTo("final.txt"), kDiskFull);
+  EXPECT_EQ(out.Close(), kDiskFull);
+  EXPECT_EQ(out.error(), kDiskFull);
+  EXPECT_EQ(fs_.Contents("out.txt"), "kept\n");
+  EXPECT_FALSE(fs_.Exists("final.txt")) << "a failed file must not replace another";
+
+  // A reader whose open failed gives nothing and answers the open's code.
+  TextFile missing(fs_, "missing.txt");
+  EXPECT_EQ(missing.OpenRead(), kFileNotFound);
   ShortString line = "unchanged";
-  ReadLine(reader, line);
+  std::string scratch;
+  EXPECT_EQ(missing.ReadLine(line, scratch), "");
   EXPECT_EQ(line, "");
-  EXPECT_TRUE(AtEnd(reader));
-  EXPECT_EQ(TakeIoError(), 105);
+  EXPECT_TRUE(missing.AtEnd());
+  EXPECT_EQ(missing.SeekTo(0), kFileNotFound);
+  EXPECT_EQ(missing.error(), kFileNotFound);
 
-  // Nothing was consumed or written while the code was pending.
-  WriteLine(writer, "kept");
-  ReadLine(reader, line);
-  EXPECT_EQ(line, "first");
-  CloseText(reader);
-  CloseText(writer);
-  EXPECT_EQ(dir_.Read("out.txt"), "kept\r\n");
+  // Opening again starts clean.
+  ASSERT_EQ(out.OpenAppend(), 0);
+  out.WriteLine("again");
+  EXPECT_EQ(out.Close(), 0);
+  EXPECT_EQ(out.ReplaceTo("final.txt"), 0);
+  EXPECT_EQ(out.name(), "final.txt");
+  EXPECT_EQ(fs_.Contents("final.txt"), "kept\nagain\n");
 }
 
-TEST_F(TextFileTest, OpeningClosingAndErasingKeepAnEarlierPendingCode) {
-  TextFile closed, file;
-  WriteLine(closed, "x");  // leaves 105
-  BindFile(file, dir_.Write("f.txt", "old contents"));
-  OpenNew(file);
-  EXPECT_EQ(dir_.Read("f.txt"), "") << "OpenNew must run and empty the file";
-  CloseText(file);
-  OpenRead(file);
-  EXPECT_EQ(file.mode, FileMode::kReading);
-  CloseText(file);
-  EraseFile(file);
-  EXPECT_FALSE(dir_.Exists("f.txt"));
-  EXPECT_EQ(PendingIoError(), 105);
+TEST_F(TextFileTest, OutputIsHeldUntilFlushAndWrittenWhole) {
+  TextFile file(fs_, "out.txt");
+  ASSERT_EQ(file.OpenNew(), 0);
+  file.WriteLine("one");
+  file.Write("two");
+  EXPECT_EQ(fs_.Contents("out.txt"), "");
+  EXPECT_EQ(file.Flush(), 0);
+  EXPECT_EQ(fs_.Contents("out.txt"), "one\ntwo");
+  file.WriteLine("");
+  file.WriteLine(Repeat('z', 400));  // writes are not cut at 255
+  EXPECT_EQ(file.Close(), 0);
+  EXPECT_EQ(fs_.Contents("out.txt"), "one\ntwo\n" + Repeat('z', 400) + "\n");
 
-  // A failing operation replaces the pending code.
-  OpenRead(file);
-  EXPECT_EQ(TakeIoError(), 2);
+  // An owner that leaves without closing writes nothing more, and lets go
+  // of the file.
+  {
+    TextFile abandoned(fs_, "out.txt");
+    ASSERT_EQ(abandoned.OpenAppend(), 0);
+    abandoned.WriteLine("half done");
+  }
+  EXPECT_EQ(fs_.Contents("out.txt"), "one\ntwo\n" + Repeat('z', 400) + "\n");
+  EXPECT_EQ(fs_.OpenHandles(), 0);
 }
 
-TEST_F(TextFileTest, HeldOutputReachesTheFileAtFlushCloseAndReopen) {
-  TextFile file;
-  BindFile(file, dir_.Path("out.txt"));
-  OpenNew(file);
-  WriteLine(file, "one");
-  WriteText(file, "two");
-  FlushFile(file);
-  EXPECT_EQ(dir_.Read("out.txt"), "one\r\ntwo");
-  WriteLine(file, "");
-  WriteLine(file, Repeat('z', 400));  // writes are not cut at 255
-  // Opening an open file closes it first, output included.
-  OpenRead(file);
-  ShortString line;
-  ReadLine(file, line);
-  EXPECT_EQ(line, "one");
-  ReadLine(file, line);
-  EXPECT_EQ(line, "two");
-  CloseText(file);
-  EXPECT_EQ(dir_.Read("out.txt"), "one\r\ntwo\r\n" + Repeat('z', 400) + "\r\n");
-}
-
-TEST_F(TextFileTest, EraseAndReplace) {
-  TextFile file;
-  BindFile(file, dir_.Path("missing.txt"));
-  EraseFile(file);
-  EXPECT_EQ(TakeIoError(), 2);
-  ReplaceTo(file, dir_.Path("other.txt"));
-  EXPECT_EQ(TakeIoError(), 2);
-
-  BindFile(file, dir_.Write("new.tmp", "fresh"));
-  dir_.Write("config.cfg", "stale");
-  ReplaceTo(file, dir_.Path("config.cfg"));
-  EXPECT_EQ(TakeIoError(), 0);
-  EXPECT_FALSE(dir_.Exists("new.tmp"));
-  EXPECT_EQ(dir_.Read("config.cfg"), "fresh");
-  EXPECT_EQ(file.name, dir_.Path("config.cfg"));
-  EraseFile(file);
-  EXPECT_EQ(TakeIoError(), 0);
-  EXPECT_FALSE(dir_.Exists("config.cfg"));
+TEST_F(TextFileTest, WriteLineEndsLinesAsTheFileSystemOrTheOwnerSays) {
+  struct Case {
+    const char* what;
+    std::string fsLineEnd;
+    std::string own;  // empty: the file system's
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"the file system's", "\r\n", "", "a\r\nb\r\n"},
+      {"the owner's", "\r\n", "\n", "a\nb\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryFileSystem fs;
+    fs.SetLineEnd(c.fsLineEnd);
+    TextFile file(fs, "out.txt");
+    if (!c.own.empty()) file.SetLineEnd(c.own);
+    ASSERT_EQ(file.OpenNew(), 0);
+    file.WriteLine("a");
+    file.WriteLine("b");
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(fs.Contents("out.txt"), c.expected);
+  }
 }
 
 TEST_F(TextFileTest, LockedCreationRefusesWhileAnotherHoldsTheFile) {
-  TextFile first, second;
-  BindFile(first, dir_.Path("brimvel.tmp"));
-  BindFile(second, dir_.Path("brimvel.tmp"));
-  OpenNewLocked(first);
-  ASSERT_EQ(TakeIoError(), 0);
-  WriteText(first, "in progress");
-  FlushFile(first);
+  TextFile first(fs_, "brimvel.tmp");
+  TextFile second(fs_, "brimvel.tmp");
+  ASSERT_EQ(first.OpenNewLocked(), 0);
+  first.Write("in progress");
+  ASSERT_EQ(first.Flush(), 0);
 
-  OpenNewLocked(second);
-  EXPECT_EQ(TakeIoError(), 32);
-  EXPECT_EQ(second.mode, FileMode::kClosed);
-  EXPECT_EQ(dir_.Read("brimvel.tmp"), "in progress");
+  EXPECT_EQ(second.OpenNewLocked(), kSharingViolation);
+  EXPECT_FALSE(second.open());
+  EXPECT_EQ(fs_.Contents("brimvel.tmp"), "in progress");
 
-  CloseText(first);
-  OpenNewLocked(second);
-  EXPECT_EQ(TakeIoError(), 0);
-  EXPECT_EQ(dir_.Read("brimvel.tmp"), "");
-  CloseText(second);
+  ASSERT_EQ(first.Close(), 0);
+  EXPECT_EQ(second.OpenNewLocked(), 0);
+  EXPECT_EQ(fs_.Contents("brimvel.tmp"), "");
+  EXPECT_EQ(second.Close(), 0);
+
+  // Held by another process.
+  fs_.AddFile("other.tmp", "theirs");
+  fs_.LockByOther("other.tmp");
+  TextFile third(fs_, "other.tmp");
+  EXPECT_EQ(third.OpenNewLocked(), kSharingViolation);
+  EXPECT_EQ(fs_.Contents("other.tmp"), "theirs");
+}
+
+TEST_F(TextFileTest, ConsoleAndDiscardOutputNeverFail) {
+  Handle handle = kNoHandle;
+  ASSERT_EQ(fs_.Open("<console>", OpenKind::kCreateAlways, handle), 0);
+  TextFile console = TextFile::Console(fs_, handle);
+  EXPECT_EQ(console.WriteLine("shown at once"), 0);
+  EXPECT_EQ(fs_.Contents("<console>"), "shown at once\n");
+  fs_.SetWriteBudget(0);
+  EXPECT_EQ(console.WriteLine("gone"), 0);
+  EXPECT_EQ(console.error(), 0) << "a lost console is no failure of the run";
+  fs_.SetWriteBudget(-1);
+  EXPECT_EQ(console.WriteLine("back"), 0);
+  EXPECT_EQ(fs_.Contents("<console>"), "shown at once\nback\n");
+
+  TextFile discard(fs_, "nothing.txt");
+  discard.OpenDiscard();
+  EXPECT_EQ(discard.WriteLine("x"), 0);
+  EXPECT_EQ(discard.Sync(), 0);
+  EXPECT_EQ(discard.Close(), 0);
+  EXPECT_FALSE(fs_.Exists("nothing.txt"));
 }
 
 }  // namespace
