@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 
+#include "config/config_line.h"
 #include "support/clock.h"
 
 namespace brimvel {
@@ -18,20 +19,14 @@ std::string DateName(const Date& d) {
   return std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day);
 }
 
-// Freezes the clock on the given date; the day of the week is derived from
-// the calendar so a row can never carry a wrong one.
-void SetToday(const Date& d) {
+// The date as the run reads it; the day of the week comes from the
+// calendar so a row can never carry a wrong one.
+DateParts Today(const Date& d) {
   using namespace std::chrono;
   weekday wd{sys_days{year{d.year} / month{static_cast<unsigned>(d.month)} /
                       day{static_cast<unsigned>(d.day)}}};
-  platform::LocalTime now{d.year, d.month, d.day, static_cast<int>(wd.c_encoding()), 9, 30, 0, 0};
-  SetClockSource([now] { return now; });
+  return DateParts{d.year, d.month, d.day, static_cast<int>(wd.c_encoding())};
 }
-
-class ScheduleTest : public ::testing::Test {
- protected:
-  void TearDown() override { SetClockSource(nullptr); }
-};
 
 // Weekdays of the dates used below, for reading the rows.
 constexpr Date kSun = {2024, 3, 10};
@@ -40,7 +35,7 @@ constexpr Date kTue = {2024, 3, 12};
 constexpr Date kWed = {2024, 3, 13};
 constexpr Date kSat = {2024, 3, 16};
 
-TEST_F(ScheduleTest, DueTable) {
+TEST(ScheduleTest, DueTable) {
   struct Row {
     const char* schedule;
     Date date;
@@ -107,18 +102,8 @@ TEST_F(ScheduleTest, DueTable) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string("'") + row.schedule + "' on " + DateName(row.date));
-    SetToday(row.date);
-    EXPECT_EQ(ScheduleDue(row.schedule), row.due);
+    EXPECT_EQ(ScheduleDue(row.schedule, Today(row.date)), row.due);
   }
-}
-
-TEST_F(ScheduleTest, ReadsTheDateAtEveryEvaluation) {
-  SetToday(kMon);
-  EXPECT_TRUE(ScheduleDue("WEEKLY"));
-  SetToday(kTue);
-  EXPECT_FALSE(ScheduleDue("WEEKLY"));
-  SetToday(kMon);
-  EXPECT_TRUE(ScheduleDue("WEEKLY"));
 }
 
 TEST(NumberListHasTest, Table) {
@@ -155,34 +140,38 @@ TEST(NumberListHasTest, Table) {
   }
 }
 
-TEST_F(ScheduleTest, ApplyWhenLineTable) {
+// A WHEN line inside a block sets whether the block is due from its own
+// schedule text, whichever way it stood.
+TEST(ScheduleTest, WhenLineTable) {
   struct Row {
     const char* line;
-    bool before;
     Date date;
-    bool after;
+    bool isWhen;
+    bool due;
   };
   const Row rows[] = {
-      {"WHEN DAILY", false, kWed, true},
-      {"when daily", false, kWed, true},
-      {"  When  DAILY", false, kWed, true},
-      {"WHEN DAILY ", true, kWed, false},
-      {"WHEN WEEKLY", true, kTue, false},  // a WHEN line also switches off
-      {"WHEN MONTHLY 1 15", false, {2024, 5, 15}, true},
-      {"WHEN", true, kWed, false},   // no schedule text: off from here on
-      {"WHEN ", true, kWed, false},  // the same with a trailing blank
-      // Other lines leave the flag alone, whichever way it stands.
-      {"WHENEVER DAILY", false, kWed, false},
-      {"WHENEVER DAILY", true, kTue, true},
-      {"SIZE 100", true, kWed, true},
-      {"SKIP WHEN DAILY", false, kWed, false},
+      {"WHEN DAILY", kWed, true, true},
+      {"when daily", kWed, true, true},
+      {"  When  DAILY", kWed, true, true},
+      {"WHEN DAILY ", kWed, true, false},
+      {"WHEN WEEKLY", kTue, true, false},
+      {"WHEN WEEKLY", kMon, true, true},
+      {"WHEN MONTHLY 1 15", {2024, 5, 15}, true, true},
+      {"WHEN", kWed, true, false},   // no schedule text: never due
+      {"WHEN ", kWed, true, false},  // the same with a trailing blank
+      {"WHENEVER DAILY", kWed, false, false},
+      {"SKIP WHEN DAILY", kWed, false, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string("'") + row.line + "' on " + DateName(row.date));
-    SetToday(row.date);
-    bool enabled = row.before;
-    ApplyWhenLine(row.line, enabled, "WHEN");
-    EXPECT_EQ(enabled, row.after);
+    ConfigLine line;
+    line.text = row.line;
+    line.whole = row.line;
+    Classify(line, true);
+    EXPECT_EQ(line.kind == LineKind::kWhen, row.isWhen);
+    if (row.isWhen) {
+      EXPECT_EQ(ScheduleDue(line.argument, Today(row.date)), row.due);
+    }
   }
 }
 
