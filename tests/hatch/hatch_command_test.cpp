@@ -23,15 +23,15 @@ struct Row {
 };
 
 ShortString Build(const Row& row) {
-  RunContext run;
-  run.postProg = row.postProg;
-  run.appendDesc = row.appendDesc;
+  HatchSettings settings;
+  settings.postProg = row.postProg;
+  settings.appendDesc = row.appendDesc;
   AreaRecord area;
   area.name = row.area;
   EntryOptions options;
   options.desc = row.desc;
   options.option = row.option;
-  return BuildCommand(run, row.path, area, options);
+  return BuildCommand(settings, row.path, area, options);
 }
 
 void ExpectCommands(const Row* begin, const Row* end) {
@@ -106,6 +106,9 @@ TEST(BuildCommandTest, InsertedTextIsNotExpandedAgain) {
        kPost + " one" + kLfCr + "two\rthree"},
       {"an escape with a field format in -DESC", kPost + " @Desc", "", kWeekly, "a@Space(3)b", "",
        kPost + " a   b"},
+      // Laid out first, so the cut may split an escape, which then stays.
+      {"-DESC laid out before its escapes", kPost + " @Desc(6,L*)|", "", kWeekly, "x@Spacey", "",
+       kPost + " x@Spa |"},
       {"escapes of -DESC through @AppDesc", kPost + " @AppDesc", "@Desc", kWeekly, "one\\ntwo", "",
        kPost + " one\\ntwo"},
       // Would never end if the inserted text were searched again.

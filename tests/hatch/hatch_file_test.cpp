@@ -1,0 +1,413 @@
+// Handing files over, in process: the post program is a RecordingRunner, the
+// files and the new configuration live in a MemoryFileSystem, and the log
+// goes to a console file whose lines are compared without their stamps.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "hatch/directory_entry.h"
+#include "hatch/file_entry.h"
+#include "hatch/hatch_command.h"
+#include "support/fakes.h"
+
+namespace brimvel {
+namespace {
+
+using Lines = std::vector<std::string>;
+using testing::At;
+using testing::RecordingRunner;
+
+constexpr std::size_t kStampSize = 19;  // " 09.12.26 06:00:00 "
+
+class HatchTest : public ::testing::Test {
+ protected:
+  HatchTest() {
+    console_.OpenNew();
+    log_.ConsoleOnly();
+    out_.OpenNew();
+    area_.name = "INFO";
+    settings_.postProg = "/bin/post @File";
+  }
+
+  // The log's lines since the last call, without their stamps.
+  Lines LogLines() {
+    console_.Flush();
+    std::istringstream in(fs_.Contents("<console>").substr(logRead_));
+    logRead_ = fs_.Contents("<console>").size();
+    Lines lines;
+    for (std::string line; std::getline(in, line);)
+      lines.push_back(line.size() >= kStampSize ? line.substr(kStampSize) : line);
+    return lines;
+  }
+  // The parameter texts the post program was started with.
+  Lines Calls() const {
+    Lines calls;
+    for (const auto& call : runner_.calls) calls.push_back(call.parameters);
+    return calls;
+  }
+  std::string Out() {
+    out_.Flush();
+    return fs_.Contents("new.cfg");
+  }
+
+  MemoryFileSystem fs_;
+  RecordingRunner runner_;
+  FixedClock clock_{At(2026, 12, 9)};
+  TextFile console_{fs_, "<console>"};
+  RunLog log_{console_, clock_, "Brimvel"};
+  TextFile out_{fs_, "new.cfg"};
+  HatchSettings settings_;
+  HatchContext context_{fs_, runner_, log_, out_, settings_};
+  AreaRecord area_;
+  EntryOptions options_;
+  std::size_t logRead_ = 0;
+};
+
+TEST_F(HatchTest, HatchFileDeletesOnlyAfterTheProgramSucceeded) {
+  struct Case {
+    const char* what;
+    int startError, exitCode;
+    bool deleteFile, dryRun;
+    HandOver result;
+    bool kept;
+    Lines log;
+  };
+  const std::string run = "Executing /bin/post INFO out/A.ZIP";
+  const std::string kept = "[err]  -> File out/A.ZIP kept, its hand-over failed";
+  const Case cases[] = {
+      {"success with -DELETE", 0, 0, true, false, HandOver::kDone, false,
+       {run, " -> Deleting file out/A.ZIP"}},
+      {"success without -DELETE", 0, 0, false, false, HandOver::kDone, true, {run}},
+      {"exit code 3 with -DELETE", 0, 3, true, false, HandOver::kFailed, true,
+       {run, "[err]  -> /bin/post ended with exit code 3", kept}},
+      {"exit code 3 without -DELETE", 0, 3, false, false, HandOver::kFailed, true,
+       {run, "[err]  -> /bin/post ended with exit code 3"}},
+      {"a missing program with -DELETE", kFileNotFound, 0, true, false, HandOver::kNotStarted,
+       true, {run, "[err]  -> File /bin/post not found", kept}},
+      {"a program that may not run", kAccessDenied, 0, false, false, HandOver::kNotStarted, true,
+       {run, "[err]  -> Access to file /bin/post denied"}},
+      {"a dry run starts and deletes nothing", 0, 0, true, true, HandOver::kDone, true,
+       {"Would execute /bin/post INFO out/A.ZIP", " -> Would delete file out/A.ZIP"}},
+  };
+  settings_.postProg = "/bin/post @Area @File";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs_.AddFile("out/A.ZIP", "data");
+    runner_.calls.clear();
+    runner_.startErrors.clear();
+    if (c.startError != 0) runner_.startErrors["/bin/post"] = c.startError;
+    runner_.exitCode = c.exitCode;
+    settings_.dryRun = c.dryRun;
+    options_.deleteFile = c.deleteFile;
+    EXPECT_EQ(HatchFile(context_, "out/A.ZIP", area_, options_), c.result);
+    EXPECT_EQ(fs_.Exists("out/A.ZIP"), c.kept);
+    EXPECT_EQ(LogLines(), c.log);
+    const bool started = !c.dryRun && c.startError == 0;
+    EXPECT_EQ(runner_.calls.size(), started ? 1u : 0u);
+    if (started) {
+      EXPECT_EQ(runner_.calls[0].program, "/bin/post");
+      EXPECT_EQ(runner_.calls[0].parameters, "INFO out/A.ZIP");
+    }
+  }
+}
+
+TEST_F(HatchTest, PathWithBlanksIsOneArgumentAndTheOnlyFileDeleted) {
+  fs_.AddFile("out/my file.zip", "data");
+  fs_.AddFile("out/my", "another file");
+  options_.deleteFile = true;
+  EXPECT_EQ(HatchFile(context_, "out/my file.zip", area_, options_), HandOver::kDone);
+  EXPECT_EQ(Calls(), Lines{"\"out/my file.zip\""});
+  EXPECT_EQ(fs_.Names(), (Lines{"<console>", "new.cfg", "out/my"}));
+}
+
+TEST_F(HatchTest, CommandCutInsideThePathIsNotRun) {
+  const std::string path = "out/" + std::string(246, 'n');  // 250 characters
+  struct Case {
+    const char* what;
+    std::string postProg;
+    bool dryRun;
+    std::string shown;  // the command as logged
+  };
+  const Case cases[] = {
+      {"the cut drops the macros behind the path", "/bin/post @File @Area", false,
+       "Executing /bin/post " + path},
+      // "INFO" is shorter than "@Area": the cut text shrinks below 255 again.
+      {"a macro behind the cut shrinks the text", "/bin/post @Area @File", false,
+       "Executing /bin/post INFO " + path},
+      {"a dry run says the same", "/bin/post @Area @File", true,
+       "Would execute /bin/post INFO " + path},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs_.AddFile(path, "data");
+    settings_.postProg = c.postProg;
+    settings_.dryRun = c.dryRun;
+    options_.deleteFile = true;
+    EXPECT_EQ(HatchFile(context_, path, area_, options_), HandOver::kNotRun);
+    const std::size_t room = 255 - kStampSize;
+    EXPECT_EQ(LogLines(), (Lines{c.shown.substr(0, room),
+                                 ("[err]  -> Command for " + path).substr(0, room),
+                                 ("[err]  -> File " + path).substr(0, room)}));
+    EXPECT_TRUE(runner_.calls.empty());
+    EXPECT_TRUE(fs_.Exists(path)) << "a file never handed over was deleted";
+  }
+
+  // Cut behind the path, the command still names the file and runs.
+  const std::string shorter = "out/" + std::string(226, 'n');
+  settings_.postProg = "/bin/post @File @Area(20)";
+  settings_.dryRun = false;
+  EXPECT_EQ(HatchFile(context_, shorter, area_, options_), HandOver::kDone);
+  ASSERT_EQ(runner_.calls.size(), 1u);
+  EXPECT_EQ(runner_.calls[0].parameters, (shorter + " " + std::string(20, ' ')).substr(0, 245));
+}
+
+// The block's files in the order the file system lists them, with sizes
+// that let a later small file fit where a larger one did not.
+class EntryTest : public HatchTest {
+ protected:
+  EntryTest() {
+    fs_.AddFile("out/a.zip", std::string(10, 'a'));
+    fs_.AddFile("out/b.zip", std::string(30, 'b'));
+    fs_.AddFile("out/c.zip", std::string(5, 'c'));
+    fs_.AddFile("out/readme.txt", "r");
+  }
+};
+
+TEST_F(EntryTest, ScanDirectoryHandsOverWhatTheSkipsAndLimitsAllow) {
+  struct Case {
+    const char* what;
+    std::string entry;
+    std::int32_t countLimit, sizeLimit;
+    Lines skips;
+    std::int32_t countBefore;  // handed over by the block's earlier entries
+    Lines files;
+    std::int32_t heldBack;
+    int searchCode;
+    Lines end;  // the last lines of the log
+  };
+  const Lines done = {" <- scanning stop: No more files"};
+  const Case cases[] = {
+      {"no limits", "out/*.zip", 0, 0, {}, 0, {"a.zip", "b.zip", "c.zip"}, 0, 0, done},
+      {"the count", "out/*.zip", 2, 0, {}, 0, {"a.zip", "b.zip"}, 1, 0, done},
+      // 10 fits, 10 + 30 does not, 10 + 5 fills the limit exactly.
+      {"the size lets a later small file through", "out/*.zip", 0, 15, {}, 0, {"a.zip", "c.zip"},
+       1, 0, done},
+      {"-ANYSIZE", "out/*.zip -ANYSIZE", 0, 20, {}, 0, {"a.zip", "b.zip", "c.zip"}, 0, 0, done},
+      {"-ANYCOUNT", "out/*.zip -ANYCOUNT", 1, 0, {}, 0, {"a.zip", "b.zip", "c.zip"}, 0, 0, done},
+      {"skipped files are not held back", "out/*.zip", 0, 0, {"B.ZIP"}, 0, {"a.zip", "c.zip"}, 0,
+       0, done},
+      {"the block's earlier entries count", "out/*.zip", 3, 0, {}, 2, {"a.zip"}, 2, 0, done},
+      {"no file matches", "out/*.arj", 0, 0, {}, 0, {}, 0, kFileNotFound,
+       {" <- scanning stop: File out/*.arj not found"}},
+      // A directory that is gone today may be back tomorrow: its entry stays.
+      {"no such directory", "in/*.zip", 0, 0, {}, 0, {}, 0, kPathNotFound,
+       {" <- scanning stop: Path to file in/*.zip not found",
+        "[err] Entry DIRECTORY in/*.zip kept: Path to file in/*.zip not found"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    runner_.calls.clear();
+    out_.OpenNew();
+    area_.countLimit = c.countLimit;
+    area_.sizeLimit = c.sizeLimit;
+    SkipList skips;
+    for (const std::string& name : c.skips) skips.Add(name);
+    BlockTotals totals;
+    totals.hatchedCount = c.countBefore;
+    EntryResult result = ScanDirectory(context_, c.entry, skips, totals, area_, options_);
+
+    Lines paths, recorded;
+    std::int64_t bytes = 0;
+    for (const std::string& name : c.files) {
+      paths.push_back("out/" + name);
+      recorded.push_back("Skip " + name + "\n");
+      bytes += static_cast<std::int64_t>(fs_.Contents("out/" + name).size());
+    }
+    EXPECT_EQ(Calls(), paths);
+    std::string expectedOut;
+    for (const std::string& line : recorded) expectedOut += line;
+    EXPECT_EQ(Out(), expectedOut);
+    EXPECT_EQ(result.handedOver, static_cast<std::int32_t>(c.files.size()));
+    EXPECT_EQ(result.bytes, bytes);
+    EXPECT_EQ(result.heldBack, c.heldBack);
+    EXPECT_EQ(result.searchCode, c.searchCode);
+    EXPECT_EQ(totals.hatchedCount, c.countBefore + result.handedOver);
+    EXPECT_EQ(totals.hatchedBytes, bytes);
+    const Lines log = LogLines();
+    ASSERT_GE(log.size(), c.end.size());
+    EXPECT_EQ(Lines(log.end() - static_cast<std::ptrdiff_t>(c.end.size()), log.end()), c.end);
+  }
+}
+
+TEST_F(EntryTest, ScanDirectoryPassesOverNamesItCannotHandOver) {
+  fs_.AddFile("in/bad\x01name.zip", "x");
+  fs_.AddFile("in/quote\".zip", "x");
+  fs_.AddFile("in/" + std::string(253, 'l'), "x");
+  fs_.AddFile("in/ blank.zip", "x");
+  fs_.AddFile("in/ok.zip", "x");
+  BlockTotals totals;
+  EntryResult result = ScanDirectory(context_, "in/*", SkipList(), totals, area_, options_);
+  EXPECT_EQ(Calls(), (Lines{"\"in/ blank.zip\"", "in/ok.zip"}));
+  // A name's own leading blank stays behind the one that follows "Skip".
+  EXPECT_EQ(Out(), "Skip  blank.zip\nSkip ok.zip\n");
+  EXPECT_EQ(result.handedOver, 2);
+  EXPECT_EQ(result.heldBack, 0);
+  const std::string log = fs_.Contents("<console>");
+  EXPECT_EQ(log.find('\x01'), std::string::npos) << "a control byte reached the log";
+  std::size_t refused = 0;
+  for (const std::string& line : LogLines())
+    if (line.rfind("[err] ", 0) == 0) ++refused;
+  EXPECT_EQ(refused, 3u);
+}
+
+TEST_F(HatchTest, WhereNamesIgnoreCaseThePathIsUpperCased) {
+  MemoryFileSystem fs;
+  fs.SetNamesIgnoreCase(true);
+  fs.AddFile("out/a.zip", "a");
+  TextFile out(fs, "new.cfg");
+  ASSERT_EQ(out.OpenNew(), 0);
+  HatchContext context{fs, runner_, log_, out, settings_};
+  BlockTotals totals;
+  ScanDirectory(context, "out/*.zip -DELETE", SkipList(), totals, area_, options_);
+  EXPECT_EQ(Calls(), Lines{"OUT/A.ZIP"});
+  EXPECT_FALSE(fs.Exists("out/a.zip"));
+  ASSERT_EQ(out.Flush(), 0);
+  // The skip line keeps the name as found.
+  EXPECT_EQ(fs.Contents("new.cfg"), "Skip a.zip\n");
+}
+
+TEST_F(EntryTest, ScanDirectoryStopsWhenTheNewConfigurationFails) {
+  fs_.SetWriteBudget(0);
+  out_.WriteLine("lost");
+  ASSERT_EQ(out_.Flush(), kDiskFull);
+  fs_.SetWriteBudget(-1);
+  BlockTotals totals;
+  EntryResult result = ScanDirectory(context_, "out/*.zip", SkipList(), totals, area_, options_);
+  EXPECT_EQ(result.outputError, kDiskFull);
+  // The file handed over before the failure was seen; no more after it.
+  EXPECT_EQ(Calls(), Lines{"out/a.zip"});
+}
+
+TEST_F(EntryTest, HatchFileEntryFindsItsFilesOrStandsInForThem) {
+  struct Case {
+    const char* what;
+    std::string entry;
+    std::int32_t countLimit, countBefore;
+    Lines files;
+    std::int32_t heldBack;
+    int searchCode;
+    Lines searchLog;  // the log's first lines when the search failed
+  };
+  const Case cases[] = {
+      {"one file", "out/a.zip", 0, 0, {"out/a.zip"}, 0, 0, {}},
+      {"a mask takes every match", "out/*.zip", 0, 0, {"out/a.zip", "out/b.zip", "out/c.zip"}, 0,
+       0, {}},
+      {"within the count", "out/*.zip", 3, 1, {"out/a.zip", "out/b.zip"}, 1, 0, {}},
+      {"-HIDDEN takes the first file found", "out/*.zip -HIDDEN", 0, 0, {"out/a.zip"}, 0, 0, {}},
+      {"a missing file", "out/x.zip", 0, 0, {}, 0, kFileNotFound,
+       {"Error while searching for out/x.zip, aborting..."}},
+      // A directory that is gone today may be back tomorrow: its entry stays.
+      {"a missing directory", "in/x.zip", 0, 0, {}, 0, kPathNotFound,
+       {"Error while searching for in/x.zip, aborting...",
+        "[err] Entry FILE in/x.zip kept: Path to file in/x.zip not found"}},
+      // -HIDDEN: the mask is handed over as it is written.
+      {"a missing file with -HIDDEN", "out/x.zip -HIDDEN", 0, 0, {"out/x.zip"}, 0, kFileNotFound,
+       {"Error while searching for out/x.zip, but we'll continue.."}},
+      {"a missing file with -HIDDEN, the count used up", "out/x.zip -HIDDEN", 1, 1, {}, 1,
+       kFileNotFound, {"Error while searching for out/x.zip, but we'll continue.."}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    runner_.calls.clear();
+    area_.countLimit = c.countLimit;
+    BlockTotals totals;
+    totals.hatchedCount = c.countBefore;
+    EntryResult result = HatchFileEntry(context_, c.entry, totals, area_, options_);
+    EXPECT_EQ(Calls(), c.files);
+    EXPECT_EQ(result.handedOver, static_cast<std::int32_t>(c.files.size()));
+    EXPECT_EQ(result.heldBack, c.heldBack);
+    EXPECT_EQ(result.searchCode, c.searchCode);
+    const Lines log = LogLines();
+    if (!c.searchLog.empty()) {
+      ASSERT_GE(log.size(), c.searchLog.size());
+      EXPECT_EQ(Lines(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(c.searchLog.size())),
+                c.searchLog);
+    }
+  }
+  EXPECT_EQ(Out(), "") << "a FILE entry records no skip lines";
+}
+
+// Both kinds of entry count a hand-over by how its program went; one that
+// never started handed nothing over, so it is neither counted against the
+// limits nor recorded, and its file stays.
+TEST_F(EntryTest, EntriesCountHowEachHandOverWent) {
+  struct Case {
+    const char* what;
+    int startError, exitCode;
+    std::int32_t handedOver, notStarted, failed;
+    bool kept;
+  };
+  const Case cases[] = {
+      {"success", 0, 0, 1, 0, 0, false},
+      {"nonzero exit", 0, 3, 1, 0, 1, true},
+      {"not started", kFileNotFound, 0, 0, 1, 0, true},
+  };
+  using Work = std::function<EntryResult(BlockTotals&)>;
+  const std::pair<const char*, Work> entries[] = {
+      {"DIRECTORY",
+       [this](BlockTotals& totals) {
+         return ScanDirectory(context_, "out/a*.zip -DELETE", SkipList(), totals, area_,
+                              options_);
+       }},
+      {"FILE",
+       [this](BlockTotals& totals) {
+         return HatchFileEntry(context_, "out/a.zip -DELETE", totals, area_, options_);
+       }},
+  };
+  for (const auto& [kind, work] : entries) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(kind) + ": " + c.what);
+      fs_.AddFile("out/a.zip", std::string(10, 'a'));
+      out_.OpenNew();
+      runner_.startErrors.clear();
+      if (c.startError != 0) runner_.startErrors["/bin/post"] = c.startError;
+      runner_.exitCode = c.exitCode;
+      area_.countLimit = 1;
+      BlockTotals totals;
+      EntryResult result = work(totals);
+      EXPECT_EQ(result.handedOver, c.handedOver);
+      EXPECT_EQ(result.bytes, 10 * c.handedOver);
+      EXPECT_EQ(result.notStarted, c.notStarted);
+      EXPECT_EQ(result.failed, c.failed);
+      EXPECT_EQ(totals.hatchedCount, c.handedOver);
+      EXPECT_EQ(totals.hatchedBytes, 10 * c.handedOver);
+      EXPECT_EQ(fs_.Exists("out/a.zip"), c.kept);
+      const bool recorded = std::string(kind) == "DIRECTORY" && c.handedOver > 0;
+      EXPECT_EQ(Out(), recorded ? "Skip a.zip\n" : "");
+    }
+  }
+}
+
+TEST_F(EntryTest, AnInterruptionStopsBeforeTheNextFile) {
+  bool stop = false;
+  runner_.onCall = [&stop](const RecordingRunner::Call&) { stop = true; };
+  context_.interruption = [&stop] { return stop ? 15 : 0; };
+  BlockTotals totals;
+  EntryResult result = ScanDirectory(context_, "out/*.zip", SkipList(), totals, area_, options_);
+  EXPECT_TRUE(result.interrupted);
+  EXPECT_EQ(Calls(), Lines{"out/a.zip"});
+  EXPECT_EQ(Out(), "Skip a.zip\n") << "the file handed over is recorded";
+
+  result = HatchFileEntry(context_, "out/*.zip", totals, area_, options_);
+  EXPECT_TRUE(result.interrupted);
+  EXPECT_EQ(Calls(), Lines{"out/a.zip"});
+  result = HatchFileEntry(context_, "out/x.zip -HIDDEN", totals, area_, options_);
+  EXPECT_TRUE(result.interrupted);
+  EXPECT_EQ(Calls(), Lines{"out/a.zip"});
+}
+
+}  // namespace
+}  // namespace brimvel
