@@ -304,7 +304,15 @@ int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>
 int MemoryFileSystem::Describe(const std::string& name, FoundEntry& entry) {
   if (int code = DirectoryFailure(name); code != 0) return code;
   File* file = Find(name);
-  if (file == nullptr) return kFileNotFound;
+  if (file == nullptr) {
+    std::string directory = name;
+    if (!directory.empty() && separators_.find(directory.back()) == std::string::npos)
+      directory += separators_.front();
+    if (name.empty() || !DirectoryExists(directory)) return kFileNotFound;
+    std::string base = name.substr(DirectoryOf(name).size());
+    entry = FoundEntry{base, kAttrDirectory, 0, 0};
+    return 0;
+  }
   std::string shown = shownNames_.at(Key(name));
   std::uint64_t size =
       file->listedSize >= 0 ? static_cast<std::uint64_t>(file->listedSize) : file->data.size();
