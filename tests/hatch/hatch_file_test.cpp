@@ -48,6 +48,11 @@ class HatchTest : public ::testing::Test {
     for (const auto& call : runner_.calls) calls.push_back(call.parameters);
     return calls;
   }
+  static std::string Joined(const Lines& lines) {
+    std::string joined;
+    for (const std::string& line : lines) joined += (joined.empty() ? "" : " ") + line;
+    return joined;
+  }
   std::string Out() {
     out_.Flush();
     return fs_.Contents("new.cfg");
@@ -67,30 +72,27 @@ class HatchTest : public ::testing::Test {
 };
 
 TEST_F(HatchTest, HatchFileDeletesOnlyAfterTheProgramSucceeded) {
+  constexpr HandOver kDone = HandOver::kDone, kFailed = HandOver::kFailed,
+                     kNotStarted = HandOver::kNotStarted;
   struct Case {
     const char* what;
     int startError, exitCode;
     bool deleteFile, dryRun;
     HandOver result;
-    bool kept;
-    Lines log;
+    Lines log;  // after the "Executing" line
   };
-  const std::string run = "Executing /bin/post INFO out/A.ZIP";
+  const std::string exit3 = "[err]  -> /bin/post ended with exit code 3";
   const std::string kept = "[err]  -> File out/A.ZIP kept, its hand-over failed";
+  const std::string notFound = "[err]  -> File /bin/post not found";
+  const std::string denied = "[err]  -> Access to file /bin/post denied";
   const Case cases[] = {
-      {"success with -DELETE", 0, 0, true, false, HandOver::kDone, false,
-       {run, " -> Deleting file out/A.ZIP"}},
-      {"success without -DELETE", 0, 0, false, false, HandOver::kDone, true, {run}},
-      {"exit code 3 with -DELETE", 0, 3, true, false, HandOver::kFailed, true,
-       {run, "[err]  -> /bin/post ended with exit code 3", kept}},
-      {"exit code 3 without -DELETE", 0, 3, false, false, HandOver::kFailed, true,
-       {run, "[err]  -> /bin/post ended with exit code 3"}},
-      {"a missing program with -DELETE", kFileNotFound, 0, true, false, HandOver::kNotStarted,
-       true, {run, "[err]  -> File /bin/post not found", kept}},
-      {"a program that may not run", kAccessDenied, 0, false, false, HandOver::kNotStarted, true,
-       {run, "[err]  -> Access to file /bin/post denied"}},
-      {"a dry run starts and deletes nothing", 0, 0, true, true, HandOver::kDone, true,
-       {"Would execute /bin/post INFO out/A.ZIP", " -> Would delete file out/A.ZIP"}},
+      {"success, -DELETE", 0, 0, true, false, kDone, {" -> Deleting file out/A.ZIP"}},
+      {"success", 0, 0, false, false, kDone, {}},
+      {"exit code 3, -DELETE", 0, 3, true, false, kFailed, {exit3, kept}},
+      {"exit code 3", 0, 3, false, false, kFailed, {exit3}},
+      {"missing program, -DELETE", kFileNotFound, 0, true, false, kNotStarted, {notFound, kept}},
+      {"program may not run", kAccessDenied, 0, false, false, kNotStarted, {denied}},
+      {"dry run, -DELETE", 0, 0, true, true, kDone, {" -> Would delete file out/A.ZIP"}},
   };
   settings_.postProg = "/bin/post @Area @File";
   for (const Case& c : cases) {
@@ -103,8 +105,12 @@ TEST_F(HatchTest, HatchFileDeletesOnlyAfterTheProgramSucceeded) {
     settings_.dryRun = c.dryRun;
     options_.deleteFile = c.deleteFile;
     EXPECT_EQ(HatchFile(context_, "out/A.ZIP", area_, options_), c.result);
-    EXPECT_EQ(fs_.Exists("out/A.ZIP"), c.kept);
-    EXPECT_EQ(LogLines(), c.log);
+    const bool deleted = c.deleteFile && !c.dryRun && c.result == kDone;
+    EXPECT_EQ(fs_.Exists("out/A.ZIP"), !deleted);
+    Lines log = {(c.dryRun ? "Would execute" : "Executing") +
+                 std::string(" /bin/post INFO out/A.ZIP")};
+    log.insert(log.end(), c.log.begin(), c.log.end());
+    EXPECT_EQ(LogLines(), log);
     const bool started = !c.dryRun && c.startError == 0;
     EXPECT_EQ(runner_.calls.size(), started ? 1u : 0u);
     if (started) {
@@ -148,9 +154,9 @@ TEST_F(HatchTest, CommandCutInsideThePathIsNotRun) {
     options_.deleteFile = true;
     EXPECT_EQ(HatchFile(context_, path, area_, options_), HandOver::kNotRun);
     const std::size_t room = 255 - kStampSize;
-    EXPECT_EQ(LogLines(), (Lines{c.shown.substr(0, room),
-                                 ("[err]  -> Command for " + path).substr(0, room),
-                                 ("[err]  -> File " + path).substr(0, room)}));
+    EXPECT_EQ(LogLines(),
+              (Lines{c.shown.substr(0, room), ("[err]  -> Command for " + path).substr(0, room),
+                     ("[err]  -> File " + path).substr(0, room)}));
     EXPECT_TRUE(runner_.calls.empty());
     EXPECT_TRUE(fs_.Exists(path)) << "a file never handed over was deleted";
   }
@@ -183,29 +189,18 @@ TEST_F(EntryTest, ScanDirectoryHandsOverWhatTheSkipsAndLimitsAllow) {
     std::int32_t countLimit, sizeLimit;
     Lines skips;
     std::int32_t countBefore;  // handed over by the block's earlier entries
-    Lines files;
+    std::string files;         // the names handed over
     std::int32_t heldBack;
-    int searchCode;
-    Lines end;  // the last lines of the log
   };
-  const Lines done = {" <- scanning stop: No more files"};
   const Case cases[] = {
-      {"no limits", "out/*.zip", 0, 0, {}, 0, {"a.zip", "b.zip", "c.zip"}, 0, 0, done},
-      {"the count", "out/*.zip", 2, 0, {}, 0, {"a.zip", "b.zip"}, 1, 0, done},
+      {"no limits", "out/*.zip", 0, 0, {}, 0, "a.zip b.zip c.zip", 0},
+      {"the count", "out/*.zip", 2, 0, {}, 0, "a.zip b.zip", 1},
       // 10 fits, 10 + 30 does not, 10 + 5 fills the limit exactly.
-      {"the size lets a later small file through", "out/*.zip", 0, 15, {}, 0, {"a.zip", "c.zip"},
-       1, 0, done},
-      {"-ANYSIZE", "out/*.zip -ANYSIZE", 0, 20, {}, 0, {"a.zip", "b.zip", "c.zip"}, 0, 0, done},
-      {"-ANYCOUNT", "out/*.zip -ANYCOUNT", 1, 0, {}, 0, {"a.zip", "b.zip", "c.zip"}, 0, 0, done},
-      {"skipped files are not held back", "out/*.zip", 0, 0, {"B.ZIP"}, 0, {"a.zip", "c.zip"}, 0,
-       0, done},
-      {"the block's earlier entries count", "out/*.zip", 3, 0, {}, 2, {"a.zip"}, 2, 0, done},
-      {"no file matches", "out/*.arj", 0, 0, {}, 0, {}, 0, kFileNotFound,
-       {" <- scanning stop: File out/*.arj not found"}},
-      // A directory that is gone today may be back tomorrow: its entry stays.
-      {"no such directory", "in/*.zip", 0, 0, {}, 0, {}, 0, kPathNotFound,
-       {" <- scanning stop: Path to file in/*.zip not found",
-        "[err] Entry DIRECTORY in/*.zip kept: Path to file in/*.zip not found"}},
+      {"the size", "out/*.zip", 0, 15, {}, 0, "a.zip c.zip", 1},
+      {"-ANYSIZE", "out/*.zip -ANYSIZE", 0, 15, {}, 0, "a.zip b.zip c.zip", 0},
+      {"-ANYCOUNT", "out/*.zip -ANYCOUNT", 1, 0, {}, 0, "a.zip b.zip c.zip", 0},
+      {"skipped files are not held back", "out/*.zip", 0, 0, {"B.ZIP"}, 0, "a.zip c.zip", 0},
+      {"the block's earlier entries count", "out/*.zip", 3, 0, {}, 2, "a.zip", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -219,23 +214,51 @@ TEST_F(EntryTest, ScanDirectoryHandsOverWhatTheSkipsAndLimitsAllow) {
     totals.hatchedCount = c.countBefore;
     EntryResult result = ScanDirectory(context_, c.entry, skips, totals, area_, options_);
 
-    Lines paths, recorded;
+    std::string paths, recorded;
     std::int64_t bytes = 0;
-    for (const std::string& name : c.files) {
-      paths.push_back("out/" + name);
-      recorded.push_back("Skip " + name + "\n");
+    std::istringstream names(c.files);
+    for (std::string name; names >> name;) {
+      paths += (paths.empty() ? "out/" : " out/") + name;
+      recorded += "Skip " + name + "\n";
       bytes += static_cast<std::int64_t>(fs_.Contents("out/" + name).size());
     }
-    EXPECT_EQ(Calls(), paths);
-    std::string expectedOut;
-    for (const std::string& line : recorded) expectedOut += line;
-    EXPECT_EQ(Out(), expectedOut);
-    EXPECT_EQ(result.handedOver, static_cast<std::int32_t>(c.files.size()));
+    EXPECT_EQ(Joined(Calls()), paths);
+    EXPECT_EQ(Out(), recorded);
+    EXPECT_EQ(result.handedOver, static_cast<std::int32_t>(runner_.calls.size()));
     EXPECT_EQ(result.bytes, bytes);
     EXPECT_EQ(result.heldBack, c.heldBack);
-    EXPECT_EQ(result.searchCode, c.searchCode);
     EXPECT_EQ(totals.hatchedCount, c.countBefore + result.handedOver);
     EXPECT_EQ(totals.hatchedBytes, bytes);
+  }
+}
+
+TEST_F(EntryTest, ScanDirectoryLogsHowTheSearchEnded) {
+  fs_.AddFile("locked/a.zip", "x");
+  fs_.FailDirectory("locked", kAccessDenied);
+  struct Case {
+    std::string mask;
+    int code;
+    Lines end;  // the last lines of the log
+  };
+  // A directory that is gone or unreadable today may be back tomorrow: its
+  // entry stays, and the log says so.
+  const Case cases[] = {
+      {"out/*.zip", 0, {" <- scanning stop: No more files"}},
+      {"out/*.arj", kFileNotFound, {" <- scanning stop: File out/*.arj not found"}},
+      {"in/*.zip",
+       kPathNotFound,
+       {" <- scanning stop: Path to file in/*.zip not found",
+        "[err] Entry DIRECTORY in/*.zip kept: Path to file in/*.zip not found"}},
+      {"locked/*",
+       kAccessDenied,
+       {" <- scanning stop: Access to file locked/* denied",
+        "[err] Entry DIRECTORY locked/* kept: Access to file locked/* denied"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mask);
+    BlockTotals totals;
+    EntryResult result = ScanDirectory(context_, c.mask, SkipList(), totals, area_, options_);
+    EXPECT_EQ(result.searchCode, c.code);
     const Lines log = LogLines();
     ASSERT_GE(log.size(), c.end.size());
     EXPECT_EQ(Lines(log.end() - static_cast<std::ptrdiff_t>(c.end.size()), log.end()), c.end);
@@ -296,28 +319,26 @@ TEST_F(EntryTest, HatchFileEntryFindsItsFilesOrStandsInForThem) {
     const char* what;
     std::string entry;
     std::int32_t countLimit, countBefore;
-    Lines files;
+    std::string files;  // the paths handed over
     std::int32_t heldBack;
     int searchCode;
     Lines searchLog;  // the log's first lines when the search failed
   };
+  const std::string aborting = "Error while searching for out/x.zip, aborting...";
+  const std::string going = "Error while searching for out/x.zip, but we'll continue..";
+  // A directory that is gone today may be back tomorrow: its entry stays.
+  const Lines noDirectory = {"Error while searching for in/x.zip, aborting...",
+                             "[err] Entry FILE in/x.zip kept: Path to file in/x.zip not found"};
   const Case cases[] = {
-      {"one file", "out/a.zip", 0, 0, {"out/a.zip"}, 0, 0, {}},
-      {"a mask takes every match", "out/*.zip", 0, 0, {"out/a.zip", "out/b.zip", "out/c.zip"}, 0,
-       0, {}},
-      {"within the count", "out/*.zip", 3, 1, {"out/a.zip", "out/b.zip"}, 1, 0, {}},
-      {"-HIDDEN takes the first file found", "out/*.zip -HIDDEN", 0, 0, {"out/a.zip"}, 0, 0, {}},
-      {"a missing file", "out/x.zip", 0, 0, {}, 0, kFileNotFound,
-       {"Error while searching for out/x.zip, aborting..."}},
-      // A directory that is gone today may be back tomorrow: its entry stays.
-      {"a missing directory", "in/x.zip", 0, 0, {}, 0, kPathNotFound,
-       {"Error while searching for in/x.zip, aborting...",
-        "[err] Entry FILE in/x.zip kept: Path to file in/x.zip not found"}},
+      {"one file", "out/a.zip", 0, 0, "out/a.zip", 0, 0, {}},
+      {"a mask takes every match", "out/*.zip", 0, 0, "out/a.zip out/b.zip out/c.zip", 0, 0, {}},
+      {"within the count", "out/*.zip", 3, 1, "out/a.zip out/b.zip", 1, 0, {}},
+      {"-HIDDEN takes the first file found", "out/*.zip -HIDDEN", 0, 0, "out/a.zip", 0, 0, {}},
+      {"a missing file", "out/x.zip", 0, 0, "", 0, kFileNotFound, {aborting}},
+      {"a missing directory", "in/x.zip", 0, 0, "", 0, kPathNotFound, noDirectory},
       // -HIDDEN: the mask is handed over as it is written.
-      {"a missing file with -HIDDEN", "out/x.zip -HIDDEN", 0, 0, {"out/x.zip"}, 0, kFileNotFound,
-       {"Error while searching for out/x.zip, but we'll continue.."}},
-      {"a missing file with -HIDDEN, the count used up", "out/x.zip -HIDDEN", 1, 1, {}, 1,
-       kFileNotFound, {"Error while searching for out/x.zip, but we'll continue.."}},
+      {"missing, -HIDDEN", "out/x.zip -HIDDEN", 0, 0, "out/x.zip", 0, kFileNotFound, {going}},
+      {"missing, -HIDDEN, no count left", "out/x.zip -HIDDEN", 1, 1, "", 1, kFileNotFound, {going}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -326,16 +347,14 @@ TEST_F(EntryTest, HatchFileEntryFindsItsFilesOrStandsInForThem) {
     BlockTotals totals;
     totals.hatchedCount = c.countBefore;
     EntryResult result = HatchFileEntry(context_, c.entry, totals, area_, options_);
-    EXPECT_EQ(Calls(), c.files);
-    EXPECT_EQ(result.handedOver, static_cast<std::int32_t>(c.files.size()));
+    EXPECT_EQ(Joined(Calls()), c.files);
+    EXPECT_EQ(result.handedOver, static_cast<std::int32_t>(runner_.calls.size()));
     EXPECT_EQ(result.heldBack, c.heldBack);
     EXPECT_EQ(result.searchCode, c.searchCode);
     const Lines log = LogLines();
-    if (!c.searchLog.empty()) {
-      ASSERT_GE(log.size(), c.searchLog.size());
-      EXPECT_EQ(Lines(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(c.searchLog.size())),
-                c.searchLog);
-    }
+    ASSERT_GE(log.size(), c.searchLog.size());
+    EXPECT_EQ(Lines(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(c.searchLog.size())),
+              c.searchLog);
   }
   EXPECT_EQ(Out(), "") << "a FILE entry records no skip lines";
 }
@@ -359,8 +378,7 @@ TEST_F(EntryTest, EntriesCountHowEachHandOverWent) {
   const std::pair<const char*, Work> entries[] = {
       {"DIRECTORY",
        [this](BlockTotals& totals) {
-         return ScanDirectory(context_, "out/a*.zip -DELETE", SkipList(), totals, area_,
-                              options_);
+         return ScanDirectory(context_, "out/a*.zip -DELETE", SkipList(), totals, area_, options_);
        }},
       {"FILE",
        [this](BlockTotals& totals) {

@@ -127,7 +127,7 @@ TEST_F(RunLogTest, LogThatCannotBeMadeLeavesTheConsoleAlone) {
     EXPECT_EQ(log.error(), 0);
     // Nor does it end with the usual last lines.
     EXPECT_EQ(Console().substr(before), kStamp + " ! I can't make log file!!!..\n" + kStamp +
-                                           "later\n" + kStamp + "[err] worse\n");
+                                            "later\n" + kStamp + "[err] worse\n");
   }
   EXPECT_EQ(fs_.Names(), (std::vector<std::string>{"<console>", "locked/other"}));
 }
@@ -151,8 +151,8 @@ TEST_F(RunLogTest, LogThatTakesNoLinesGivesItsCode) {
       {"read-only log", true, true, -1, kAccessDenied},
       {"full disk, existing log", true, false, 0, kDiskFull},
       {"full disk, new log", false, false, 0, kDiskFull},
-      {"disk full after the start line", true, false,
-       static_cast<std::int64_t>(kStartLine.size()), 0},
+      {"disk full after the start line", true, false, static_cast<std::int64_t>(kStartLine.size()),
+       0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

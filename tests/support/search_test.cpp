@@ -61,8 +61,7 @@ TEST(DirectoryPartTest, UpToTheLastSeparator) {
       {"C:\\IN\\x", "/", ""},  // a backslash is a name's byte where it separates nothing
       {"", "/", ""},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(DirectoryPart(c.path, c.separators), c.directory) << c.path;
+  for (const auto& c : cases) EXPECT_EQ(DirectoryPart(c.path, c.separators), c.directory) << c.path;
 }
 
 class FindFilesTest : public ::testing::Test {
@@ -96,9 +95,10 @@ TEST_F(FindFilesTest, MatchesNamesAndFiltersByAttributes) {
     Names names;  // in the order the file system lists them
   };
   const Case cases[] = {
-      {"out/*.zip", kSearchFiles, 0,
-       {"B.ZIP", "a.zip", "hidden.zip", "plain.zip", "ro.zip"}},
-      {"out/*.zip", kSearchEverything, 0,
+      {"out/*.zip", kSearchFiles, 0, {"B.ZIP", "a.zip", "hidden.zip", "plain.zip", "ro.zip"}},
+      {"out/*.zip",
+       kSearchEverything,
+       0,
        {"B.ZIP", "a.zip", "hidden.zip", "plain.zip", "ro.zip", "sub.zip"}},
       // Read-only never excludes; a file without attributes is always found.
       {"out/*.zip", kArchiveOnly, 0, {"B.ZIP", "a.zip", "plain.zip", "ro.zip"}},

@@ -61,23 +61,28 @@ TEST_F(TextFileTest, ReadLineTakesAtMost255UnitsAndPassesOverTheRest) {
       {"CR-only endings make one line", "x\ry\rz", {{"xyz", "xyz"}}},
       {"empty lines", "a\n\nb", {{"a", "a"}, {"", ""}, {"b", "b"}}},
       {"no line end at the end", "last", {{"last", "last"}}},
-      {"Ctrl-Z ends the data", "ab\x1A" "cd\r\n", {{"ab", "ab"}}},
-      {"Ctrl-Z at the start of a line", "ab\n\x1A" "cd\n", {{"ab", "ab"}}},
+      {"Ctrl-Z ends the data", "ab\032cd\r\n", {{"ab", "ab"}}},
+      {"Ctrl-Z at the start of a line", "ab\n\032cd\n", {{"ab", "ab"}}},
       {"empty file", "", {}},
       {"long line", a300 + "\r\nnext\r\n", {{Repeat('a', 255), a300}, {"next", "next"}}},
-      {"exactly 255", Repeat('b', 255) + "\r\nnext",
+      {"exactly 255",
+       Repeat('b', 255) + "\r\nnext",
        {{Repeat('b', 255), Repeat('b', 255)}, {"next", "next"}}},
-      {"256", Repeat('b', 256) + "\nnext",
+      {"256",
+       Repeat('b', 256) + "\nnext",
        {{Repeat('b', 255), Repeat('b', 256)}, {"next", "next"}}},
       // The dropped CR still used up a unit, so the 'c' is passed over.
-      {"CR uses a unit", Repeat('b', 254) + "\rc\nnext",
+      {"CR uses a unit",
+       Repeat('b', 254) + "\rc\nnext",
        {{Repeat('b', 254), Repeat('b', 254) + "c"}, {"next", "next"}}},
-      {"a CR inside and one at unit 255", "x\ry" + Repeat('a', 251) + "\r\nnext",
+      {"a CR inside and one at unit 255",
+       "x\ry" + Repeat('a', 251) + "\r\nnext",
        {{"xy" + Repeat('a', 251), "xy" + Repeat('a', 251)}, {"next", "next"}}},
       // While passing over, a lone CR ends the line.
-      {"lone CR past 255", Repeat('a', 280) + "\rrest\n",
+      {"lone CR past 255",
+       Repeat('a', 280) + "\rrest\n",
        {{Repeat('a', 255), Repeat('a', 280)}, {"rest", "rest"}}},
-      {"Ctrl-Z past 255", a300 + "\x1A" "hidden", {{Repeat('a', 255), a300}}},
+      {"Ctrl-Z past 255", a300 + "\032hidden", {{Repeat('a', 255), a300}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -112,10 +117,10 @@ TEST_F(TextFileTest, LinesCrossingTheReadAheadAreReadWhole) {
 
   // The same for a short line.
   const std::string filler = Repeat('f', kReadAhead - 5) + "\n";
-  EXPECT_EQ(ReadAll(filler + "abc\r\nnext"),
-            (std::vector<Line>{{Repeat('f', 255), Repeat('f', kReadAhead - 5)},
-                               {"abc", "abc"},
-                               {"next", "next"}}));
+  EXPECT_EQ(
+      ReadAll(filler + "abc\r\nnext"),
+      (std::vector<Line>{
+          {Repeat('f', 255), Repeat('f', kReadAhead - 5)}, {"abc", "abc"}, {"next", "next"}}));
 }
 
 TEST_F(TextFileTest, LineEndReadIsTheEndOfTheFirstLine) {
@@ -180,7 +185,7 @@ TEST_F(TextFileTest, OpenAppendCutsAtTheFirstCtrlZOfTheLast128Bytes) {
       {"plain", "abc", "abcNEW"},
       {"empty", "", "NEW"},
       {"trailing Ctrl-Z", "abc\x1A", "abcNEW"},
-      {"first of two", "ab\x1A" "cd\x1A", "abNEW"},
+      {"first of two", "ab\032cd\x1A", "abNEW"},
       {"first byte of the window", withMark(72), Repeat('x', 72) + "NEW"},
       {"just before the window", withMark(71), withMark(71) + "NEW"},
       {"only the window counts", withMark(10).replace(150, 1, "\x1A"),
@@ -250,10 +255,13 @@ TEST_F(TextFileTest, WrongStateGivesTheFileLayerCodes) {
   const Case cases[] = {
       {"read closed", State::kClosed, read, kNotOpenForInput},
       {"read a writer", State::kWriting, read, kNotOpenForInput},
-      {"AtEnd of a writer", State::kWriting, [](TextFile& f) { f.AtEnd(); return f.error(); },
+      {"AtEnd of a writer", State::kWriting,
+       [](TextFile& f) {
+         f.AtEnd();
+         return f.error();
+       },
        kNotOpenForInput},
-      {"seek a writer", State::kWriting, [](TextFile& f) { return f.SeekTo(0); },
-       kNotOpenForInput},
+      {"seek a writer", State::kWriting, [](TextFile& f) { return f.SeekTo(0); }, kNotOpenForInput},
       {"write closed", State::kClosed, [](TextFile& f) { return f.WriteLine("x"); },
        kNotOpenForOutput},
       {"write a reader", State::kReading, [](TextFile& f) { return f.Write("x"); },
