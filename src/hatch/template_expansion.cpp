@@ -60,15 +60,16 @@ std::int32_t NumberOrZero(std::string_view text) {
 }
 
 void FormatField(TemplateText& t, std::size_t p, std::string_view value, char valueFlag) {
+  // The format closes with a ")" of the same origin as its "(": one inside a
+  // value put in earlier is part of that value.
+  const char openFlag = t.inserted[p];
   std::string head = t.text.substr(0, p);
   std::string headFlags = t.inserted.substr(0, p);
   std::string rest = t.text.substr(p + 1);
   std::string restFlags = t.inserted.substr(p + 1);
   std::string params, tail, tailFlags;
-  // Only a ")" of the template closes the format: one inside a value put in
-  // earlier is part of that value.
   std::size_t close = 0;
-  while (close < rest.size() && !(rest[close] == ')' && restFlags[close] == kTemplate)) ++close;
+  while (close < rest.size() && !(rest[close] == ')' && restFlags[close] == openFlag)) ++close;
   if (close == rest.size()) close = std::string::npos;
   if (close != std::string::npos) {
     params = rest.substr(0, close);
@@ -125,7 +126,10 @@ TemplateText Replace(const TemplateText& text, std::string_view replacement, std
     if (at == std::string::npos) return t;
     t.text.erase(at, name.size());
     t.inserted.erase(at, name.size());
-    if (at < t.text.size() && t.text[at] == '(' && t.inserted[at] == kTemplate) {
+    // A format follows in the same text the name stood in: the template, or
+    // a description whose escapes are being replaced.
+    if (at < t.text.size() && t.text[at] == '(' &&
+        (t.inserted[at] == kTemplate || (pendingToo && t.inserted[at] == kEscapesPending))) {
       FormatField(t, at, replacement, valueFlag);
     } else {
       t.text.insert(at, replacement);
