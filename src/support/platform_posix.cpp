@@ -432,7 +432,7 @@ void WatchInterruptions() {
   action.sa_handler = NoteInterruption;
   sigemptyset(&action.sa_mask);
   // The second request finds the default action again and ends the run.
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  action.sa_flags = static_cast<int>(static_cast<unsigned>(SA_RESTART) | SA_RESETHAND);
   for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
 }
 

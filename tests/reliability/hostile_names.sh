@@ -11,12 +11,14 @@ source "$(dirname "$0")/lib.sh"
 export LC_ALL=C
 
 long200=$(printf 'n%.0s' $(seq 196)).hx # path of 203 bytes: the command still fits
-long252=$(printf 'm%.0s' $(seq 249)).hx # path of 255 bytes: the command does not
+long252=$(printf 'm%.0s' $(seq 249)).hx # path of 255 bytes: the command would be cut
 long255=$(printf 'k%.0s' $(seq 252)).hx # the path is longer than a text holds
 
-# name | what must happen: hand (handed over, recorded), pass (passed over,
-# never recorded) or cut (recorded, not handed over: the command would be
-# cut). A leading blank is passed over: no skip line could record it.
+# name | what must happen: hand (handed over, recorded) or pass (passed over
+# with an [err] line, never recorded: an unsafe name, a path too long for a
+# text, or a command that would be cut inside the path and so is not run).
+# A leading blank is handed over: its skip line keeps the blank after
+# "Skip " and is matched as written.
 NAMES=() EXPECT=()
 add() {
   NAMES+=("$1")
@@ -29,9 +31,9 @@ add $'ctrlz\x1aname.hx' pass
 add $'esc\x1b[2Jname.hx' pass
 add 'quote"name.hx' pass
 add 'two  blanks.hx' hand
-add ' leading blank.hx' pass
+add ' leading blank.hx' hand
 add 'trailing blank.hx ' hand
-add '   .hx   ' pass
+add '   .hx   ' hand
 add '-rf.hx' hand
 add '-DELETE -STAY.hx' hand
 add '@Area.hx' hand
@@ -45,7 +47,7 @@ add $'\xff\xfe latin \xe9.hx' hand
 add $'\x80\xa0\xe0\xf1.hx' hand
 add $'del\x7f.hx' hand
 add "$long200" hand
-add "$long252" cut
+add "$long252" pass
 add "$long255" pass
 
 # Names a careless hand-over could touch instead: the first word of the
@@ -83,7 +85,7 @@ scenario() { # label delete(0|1) indexes...
     while IFS= read -r decoy; do
       [ -e "in/$decoy" ] && continue
       printf 'decoy\n' >"in/$decoy" || continue
-      [[ $decoy == " "* ]] || want_hand+=("$decoy")
+      want_hand+=("$decoy")
     done < <(decoys_of "$name")
   done
   [ "$delete" -eq 1 ] && option=" -DELETE"
