@@ -20,7 +20,6 @@
 #undef DeleteFile
 #undef ReplaceFile
 
-#include <cstdlib>
 #include <cstring>
 
 #include "support/command_line.h"
@@ -38,6 +37,12 @@ constexpr DWORD kReplacePauseMs = 50;
 
 // Byte 2^62 of a file: the run lock (see LockByte).
 constexpr DWORD kLockByteHigh = 0x40000000;
+
+// Appending, the handle may add data but never write over any: the system
+// puts every write at the end of the file as it is at that moment, so runs
+// that share the log cannot overwrite each other's lines. Reading stays
+// allowed for the look at the file's tail when it is opened.
+constexpr DWORD kAppendAccess = GENERIC_READ | FILE_APPEND_DATA;
 
 HWND consoleWindow = nullptr;
 char* savedTitle = nullptr;
@@ -88,7 +93,13 @@ int LockByte(HANDLE file, bool exclusive) {
 
 }  // namespace
 
+// An empty file name names no file. Windows calls it a missing path; the
+// codes must read as they do on every other system, so it is a missing file
+// here. (Starting a program of no name stays the missing path Windows
+// reports, as the log has always said.)
+
 int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
+  if (name.empty()) return kFileNotFound;
   DWORD access = GENERIC_READ | GENERIC_WRITE;
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
   DWORD creation = OPEN_EXISTING;
@@ -100,10 +111,12 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
       creation = CREATE_ALWAYS;
       break;
     case OpenKind::kReadWriteExisting:
+      break;
     case OpenKind::kAppendExisting:
-      // The text layer positions at the end itself.
+      access = kAppendAccess;
       break;
     case OpenKind::kCreateAppend:
+      access = kAppendAccess;
       creation = OPEN_ALWAYS;
       break;
     case OpenKind::kCreateLocked:
@@ -190,17 +203,35 @@ int FileSize(Handle handle, std::int64_t& size) {
   return 0;
 }
 
-int TruncateFile(Handle handle) { return SetEndOfFile(ToHandle(handle)) ? 0 : LastError(); }
+int TruncateFile(Handle handle) {
+  HANDLE file = ToHandle(handle);
+  if (SetEndOfFile(file)) return 0;
+  int code = LastError();
+  if (code != kAccessDenied) return code;
+  // An appending handle may not cut its file. That is rare (a Ctrl-Z at the
+  // end of a log), so a second handle with write access does it there.
+  LARGE_INTEGER zero, at;
+  zero.QuadPart = 0;
+  if (!SetFilePointerEx(file, zero, &at, FILE_CURRENT)) return LastError();
+  HANDLE writer = ReOpenFile(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+  if (writer == INVALID_HANDLE_VALUE) return code;
+  code =
+      SetFilePointerEx(writer, at, nullptr, FILE_BEGIN) && SetEndOfFile(writer) ? 0 : LastError();
+  CloseHandle(writer);
+  return code;
+}
 
 int SyncFile(Handle handle) { return FlushFileBuffers(ToHandle(handle)) ? 0 : LastError(); }
 
 int CloseFile(Handle handle) { return CloseHandle(ToHandle(handle)) ? 0 : LastError(); }
 
 int DeleteFile(const std::string& name) {
+  if (name.empty()) return kFileNotFound;
   return DeleteFileA(AnsiName(name).c_str()) ? 0 : LastError();
 }
 
 int ReplaceFile(const std::string& from, const std::string& to) {
+  if (from.empty()) return kFileNotFound;
   std::string source = AnsiName(from), target = AnsiName(to);
   for (int attempt = 1;; ++attempt) {
     // Write-through: the call returns only once the move is on the disk.
@@ -215,6 +246,7 @@ int ReplaceFile(const std::string& from, const std::string& to) {
 }
 
 int CopyPermissions(const std::string& from, const std::string& to) {
+  if (from.empty()) return kFileNotFound;
   DWORD attributes = GetFileAttributesA(AnsiName(from).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   // A hidden or system configuration stays so; read-only was refused earlier.
@@ -225,6 +257,7 @@ int CopyPermissions(const std::string& from, const std::string& to) {
 }
 
 int CheckWritable(const std::string& name) {
+  if (name.empty()) return kFileNotFound;
   DWORD attributes = GetFileAttributesA(AnsiName(name).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? kAccessDenied : 0;
@@ -242,27 +275,65 @@ int CheckRunnable(const std::string& program) {
 
 const char* DirectorySeparators() { return "\\/:"; }
 bool NamesIgnoreCase() { return true; }
+const char* LineEnd() { return "\r\n"; }
 
 Handle StandardInput() { return FromHandle(GetStdHandle(STD_INPUT_HANDLE)); }
 Handle StandardOutput() { return FromHandle(GetStdHandle(STD_OUTPUT_HANDLE)); }
 Handle StandardError() { return FromHandle(GetStdHandle(STD_ERROR_HANDLE)); }
 
-int FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries) {
+namespace {
+
+FoundEntry Entry(const WIN32_FIND_DATAA& found) {
+  FoundEntry entry;
+  entry.name = OemName(found.cFileName);
+  entry.attributes = static_cast<std::uint8_t>(
+      found.dwFileAttributes &
+      (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrVolume | kAttrDirectory | kAttrArchive));
+  entry.time = PackLocalTime(found.ftLastWriteTime);
+  entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  return entry;
+}
+
+bool IsPlainFile(std::string path) {
+  while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+  if (path.empty()) return false;
+  DWORD attributes = GetFileAttributesA(AnsiName(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace
+
+int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries) {
   entries.clear();
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(AnsiName(pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return LastError();
+  HANDLE search = FindFirstFileA(AnsiName(directory + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    int code = LastError();
+    // Only the root of an empty drive has no entry at all, not even "." and "..".
+    if (code == kFileNotFound) return 0;
+    // A file where the directory should be is a missing directory, whatever
+    // the system calls it.
+    if (code != kPathNotFound && code != kAccessDenied && IsPlainFile(directory))
+      return kPathNotFound;
+    return code;
+  }
   do {
-    FoundEntry entry;
-    entry.name = OemName(found.cFileName);
-    entry.attributes = static_cast<std::uint8_t>(found.dwFileAttributes & 0xFF);
-    entry.time = PackLocalTime(found.ftLastWriteTime);
-    entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    entries.push_back(std::move(entry));
+    entries.push_back(Entry(found));
   } while (FindNextFileA(search, &found));
   DWORD code = GetLastError();
   FindClose(search);
   if (code != ERROR_NO_MORE_FILES) return code == 0 ? kAccessDenied : static_cast<int>(code);
+  return 0;
+}
+
+int DescribeFile(const std::string& name, FoundEntry& entry) {
+  // A name with wildcards denotes no file; the search would take it for a mask.
+  if (name.empty() || name.find_first_of("*?") != std::string::npos) return kFileNotFound;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(AnsiName(name).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return LastError();
+  FindClose(search);
+  entry = Entry(found);
   return 0;
 }
 
@@ -276,9 +347,19 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started;
   std::memset(&started, 0, sizeof started);
+  // In a process group of its own, which ignores the keyboard's Ctrl-C: it
+  // asks this run to stop, and must not cut a hand-over short.
   if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                      NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &started))
-    return LastError();
+                      NORMAL_PRIORITY_CLASS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
+                      &started)) {
+    int code = LastError();
+    // A directory is no program, as CheckRunnable says; wine calls it an
+    // invalid handle.
+    DWORD attributes = GetFileAttributesA(program.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return kAccessDenied;
+    return code;
+  }
   CloseHandle(started.hThread);
   WaitForSingleObject(started.hProcess, INFINITE);
   DWORD result = 0;
@@ -300,6 +381,35 @@ std::vector<std::string> CommandLineParameters(int, char**) {
   if (!words.empty()) words.erase(words.begin());
   return words;
 }
+
+namespace {
+
+// The noted console event as the matching POSIX signal number, 0 while none.
+volatile LONG interruption = 0;
+
+constexpr LONG kSigHup = 1;
+constexpr LONG kSigInt = 2;
+constexpr LONG kSigTerm = 15;
+
+BOOL WINAPI NoteInterruption(DWORD event) {
+  LONG number = kSigTerm;  // log-off and shutdown
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) number = kSigInt;
+  if (event == CTRL_CLOSE_EVENT) number = kSigHup;
+  // The second request goes on to the default handler, which ends the process.
+  if (InterlockedCompareExchange(&interruption, number, 0) != 0) return FALSE;
+  if (number == kSigInt) return TRUE;
+  // After any other event the system ends the process once this returns;
+  // waiting here leaves the run the time the system grants to finish the
+  // current hand-over and record it.
+  Sleep(INFINITE);
+  return TRUE;
+}
+
+}  // namespace
+
+void WatchInterruptions() { SetConsoleCtrlHandler(NoteInterruption, TRUE); }
+
+int Interruption() { return static_cast<int>(interruption); }
 
 void SaveConsoleTitle() {
   delete[] savedTitle;
@@ -328,9 +438,5 @@ void RestoreConsoleTitle() {
   delete[] savedTitle;
   savedTitle = nullptr;
 }
-
-// The C runtime's exit runs static destructors and flushes its streams before
-// it ends the process.
-void ExitProcess(int code) { std::exit(code); }
 
 }  // namespace brimvel::platform
