@@ -1,42 +1,25 @@
-// The directory search over the POSIX layer: which entries exist (links,
-// FIFOs, dot files), their attributes and their order are decided there.
+// What the POSIX layer makes of a directory for the search: which entries
+// exist for it (links followed; FIFOs and broken links left out), the marks
+// a Windows listing would carry (dot files hidden, write bits as read-only),
+// and one order on every run.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 #include <utime.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "support/clock.h"
-#include "support/io_error.h"
+#include "support/platform.h"
 #include "support/scratch_dir.h"
 #include "support/search.h"
 
 namespace brimvel {
 namespace {
 
-using Names = std::vector<std::string>;
-
-struct SearchResult {
-  Names names;
-  std::int32_t endCode;
-};
-
-SearchResult SearchAll(const std::string& pattern, std::uint8_t mask) {
-  SearchResult result;
-  SearchRecord record;
-  SearchFirst(pattern, mask, record);
-  while (OsStatus() == 0 && result.names.size() < 50) {
-    result.names.push_back(record.name.str());
-    SearchNext(record);
-  }
-  result.endCode = OsStatus();
-  return result;
-}
-
-class SearchTest : public ::testing::Test {
+class PosixListingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* name : {"b.zip", "A.ZIP", "a.zip", "c.txt", ".hidden.zip"})
@@ -44,88 +27,74 @@ class SearchTest : public ::testing::Test {
     chmod(dir_.Write("r.txt", "").c_str(), 0444);
     dir_.MakeDirectory("d.zip");
     dir_.MakeDirectory(".git");
-    dir_.MakeDirectory("empty");
     symlink("b.zip", dir_.Path("link.zip").c_str());
     symlink("nowhere", dir_.Path("broken.zip").c_str());
     mkfifo(dir_.Path("pipe.zip").c_str(), 0644);
   }
-  std::string In(const std::string& mask) const { return dir_.Path() + "/" + mask; }
 
+  FileSystem& fs_ = platform::SystemFileSystem();
   testing::ScratchDir dir_;
 };
 
-TEST_F(SearchTest, FilterOrderAndEndCodes) {
+TEST_F(PosixListingTest, EntriesMarksAndOrder) {
+  struct Want {
+    std::string name;
+    std::uint8_t attributes;
+  };
+  // Ascending by the upper-cased name, ties by the raw bytes.
+  const Want want[] = {
+      {".", kAttrDirectory},
+      {"..", kAttrDirectory},
+      {".git", kAttrDirectory | kAttrHidden},
+      {".hidden.zip", kAttrArchive | kAttrHidden},
+      {"A.ZIP", kAttrArchive},
+      {"a.zip", kAttrArchive},
+      {"b.zip", kAttrArchive},
+      {"c.txt", kAttrArchive},
+      {"d.zip", kAttrDirectory},
+      {"link.zip", kAttrArchive},
+      {"r.txt", kAttrArchive | kAttrReadOnly},
+  };
+  std::vector<FoundEntry> entries;
+  ASSERT_EQ(fs_.List(dir_.Path() + "/", entries), 0);
+  ASSERT_EQ(entries.size(), std::size(want));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].name, want[i].name) << i;
+    EXPECT_EQ(entries[i].attributes, want[i].attributes) << want[i].name;
+  }
+
+  // The search sees the same: hidden files are files, the link its target.
+  std::vector<FoundEntry> found;
+  ASSERT_EQ(FindFiles(fs_, dir_.Path() + "/*.zip", kSearchFiles, found), 0);
+  std::vector<std::string> names;
+  for (const auto& entry : found) names.push_back(entry.name);
+  EXPECT_EQ(names,
+            (std::vector<std::string>{".hidden.zip", "A.ZIP", "a.zip", "b.zip", "link.zip"}));
+  EXPECT_EQ(found.back().size, 5u);
+}
+
+TEST_F(PosixListingTest, OnlyAFileOrDirectoryIsDescribed) {
   struct Case {
-    std::string pattern;
-    std::uint8_t mask;
-    Names names;
-    std::int32_t endCode;
+    std::string name;
+    int code;
   };
-  const Case cases[] = {
-      // Ascending by upper-cased name, ties by raw bytes; no directories,
-      // no FIFOs, no broken links with the entries' mask.
-      {"*.zip", 0x2F, {".hidden.zip", "A.ZIP", "a.zip", "b.zip", "link.zip"}, 18},
-      {"*.ZIP", 0x2D, {"A.ZIP", "a.zip", "b.zip", "link.zip"}, 18},  // hidden excluded
-      {"*.zip", 0x3F, {".hidden.zip", "A.ZIP", "a.zip", "b.zip", "d.zip", "link.zip"}, 18},
-      {"*",
-       0x3F,
-       {".", "..", ".git", ".hidden.zip", "A.ZIP", "a.zip", "b.zip", "c.txt", "d.zip", "empty",
-        "link.zip", "r.txt"},
-       18},
-      {"*.*", 0x10, {".", "..", "d.zip", "empty"}, 18},
-      // A plain name matches without regard to case.
-      {"C.TXT", 0x2F, {"c.txt"}, 18},
-      // Read-only never excludes.
-      {"*.txt", 0x20, {"c.txt", "r.txt"}, 18},
-      {"?.zip", 0x2F, {"A.ZIP", "a.zip", "b.zip"}, 18},
-      {"d.zip", 0x2F, {}, 18},  // matched, but only by a directory
-      {"*.rar", 0x3F, {}, 2},
-      {"empty/*", 0x2F, {}, 18},  // "." and ".." match as directories
-      {"empty/*.*", 0x2F, {}, 18},
-      {"empty/*.ZIP", 0x2F, {}, 2},
-      {"nodir/*", 0x3F, {}, 3},
-      {"c.txt/*", 0x3F, {}, 3},
-  };
+  const Case cases[] = {{"link.zip", 0}, {"d.zip", 0}, {"pipe.zip", 2}, {"broken.zip", 2}};
   for (const auto& c : cases) {
-    SearchResult result = SearchAll(In(c.pattern), c.mask);
-    EXPECT_EQ(result.names, c.names) << c.pattern << " mask " << int(c.mask);
-    EXPECT_EQ(result.endCode, c.endCode) << c.pattern << " mask " << int(c.mask);
+    FoundEntry entry;
+    EXPECT_EQ(fs_.Describe(dir_.Path(c.name), entry), c.code) << c.name;
   }
 }
 
-TEST_F(SearchTest, RecordFields) {
-  dir_.MakeDirectory("sub");
-  dir_.Write("sub/ro.dat", std::string(1234, 'r'));
-  chmod(dir_.Path("sub/ro.dat").c_str(), 0444);
-  dir_.Write("sub/.dot", "");
-  dir_.MakeDirectory("sub/.cache");
+TEST_F(PosixListingTest, WriteTimeIsPackedInLocalTime) {
   // 25 August 2002, 04:55:47 local time; the packed layout keeps even seconds.
   struct tm when = {};
   when.tm_year = 102, when.tm_mon = 7, when.tm_mday = 25;
   when.tm_hour = 4, when.tm_min = 55, when.tm_sec = 47, when.tm_isdst = -1;
   struct utimbuf times = {mktime(&when), mktime(&when)};
-  utime(dir_.Path("sub/ro.dat").c_str(), &times);
-
-  struct Case {
-    std::string name;
-    std::uint8_t attributes;
-  };
-  const Case cases[] = {
-      {".", 0x10}, {"..", 0x10}, {".cache", 0x12}, {".dot", 0x22}, {"ro.dat", 0x21}};
-  SearchRecord record;
-  SearchFirst(In("sub/*.*"), 0x3F, record);
-  for (const auto& c : cases) {
-    ASSERT_EQ(OsStatus(), 0);
-    EXPECT_EQ(record.name, c.name);
-    EXPECT_EQ(record.attributes, c.attributes) << c.name;
-    SearchNext(record);
-  }
-  EXPECT_EQ(OsStatus(), 18);
-
-  SearchFirst(In("sub/RO.DAT"), 0x2F, record);
-  ASSERT_EQ(OsStatus(), 0);
-  EXPECT_EQ(record.size, 1234u);
-  DateTimeParts t = UnpackDateTime(record.time);
+  ASSERT_EQ(utime(dir_.Path("c.txt").c_str(), &times), 0);
+  FoundEntry entry;
+  ASSERT_EQ(fs_.Describe(dir_.Path("c.txt"), entry), 0);
+  DateTimeParts t = UnpackDateTime(entry.time);
   EXPECT_EQ(t.year, 2002);
   EXPECT_EQ(t.month, 8);
   EXPECT_EQ(t.day, 25);
