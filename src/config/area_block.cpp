@@ -80,7 +80,20 @@ void AddSkip(SkipList& skips, const ConfigLine& line) {
 bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, bool& sawSkip,
                     bool& ended) {
   ConfigLine line;
-  while (reader.Next(line)) {
+  for (;;) {
+    // Only END and WHEN can change the course of a block that is not due;
+    // every other line goes over as it stands. Limits and skip lines among
+    // them are read again should a WHEN make the block due.
+    std::string_view quiet =
+        reader.TakeQuietLines(pass.out.lineEnd(), [&sawSkip](std::string_view text) {
+          char initial = KeywordInitial(text);
+          if (initial == 'E' || initial == 'W') return false;
+          if (initial == 'S' || initial == 'C') sawSkip = true;
+          return true;
+        });
+    if (!quiet.empty() && (pass.out.Write(quiet) != 0 || FirstError(pass, reader) != 0))
+      return false;
+    if (!reader.Next(line)) break;
     if (CopyLine(pass.out, line) != 0 || FirstError(pass, reader) != 0) return false;
     switch (line.kind) {
       case LineKind::kEnd:
@@ -108,15 +121,19 @@ bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, b
   return false;
 }
 
-// The skip lines that stood between `from` and where the reader is now,
-// read again by the same reader.
-int ReadSkipsBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine, SkipList& skips) {
+// The limits and skip lines that stood between `from` and where the reader
+// is now, read again by the same reader.
+int ReadBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine, AreaRecord& area,
+             SkipList& skips) {
   std::int64_t here = reader.Tell();
   std::int32_t hereLine = reader.lineNumber();
   if (int code = reader.Rewind(from, fromLine, true); code != 0) return code;
   ConfigLine line;
-  while (reader.Tell() < here && reader.Next(line))
+  while (reader.Tell() < here && reader.Next(line)) {
     if (line.kind == LineKind::kSkip) AddSkip(skips, line);
+    if (line.kind == LineKind::kSize) area.sizeLimit = line.limit;
+    if (line.kind == LineKind::kCount) area.countLimit = line.limit;
+  }
   if (int code = reader.file().error(); code != 0) return code;
   return reader.Rewind(here, hereLine, true);
 }
@@ -158,7 +175,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
     bool due = StreamUntilDue(pass, reader, area, sawSkip, ended);
     if (!due) return FirstError(pass, reader);
     if (sawSkip) {
-      if (int code = ReadSkipsBack(reader, blockStart, blockLine, skips); code != 0) return code;
+      if (int code = ReadBack(reader, blockStart, blockLine, area, skips); code != 0) return code;
     }
   }
 

@@ -61,6 +61,14 @@ class ConfigReader {
   // state is set as given.
   int Rewind(std::int64_t position, std::int32_t lineNumber, bool inBlock);
   std::int64_t Tell() const { return file_.Tell(); }
+  // Passes over lines that `quiet` says mean nothing here and that may be
+  // copied exactly as they stand (see TextFile::TakeQuietLines); never the
+  // first line, which may begin with a byte-order mark.
+  template <typename Quiet>
+  std::string_view TakeQuietLines(std::string_view lineEnd, Quiet quiet) {
+    if (number_ == 0) return {};
+    return file_.TakeQuietLines(lineEnd, quiet, number_);
+  }
   std::int32_t lineNumber() const { return number_; }
   TextFile& file() { return file_; }
 
@@ -70,6 +78,16 @@ class ConfigReader {
   std::int32_t number_ = 0;
   bool inBlock_ = false;
 };
+
+// The first letter of a line's first word, upper-cased ('\0' for none):
+// every keyword is told by it.
+inline char KeywordInitial(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i == text.size()) return '\0';
+  char c = text[i];
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // The meaning of one line's text (already cut to 255) inside or outside a
 // block; `whole` is the line however long.

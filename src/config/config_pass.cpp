@@ -27,7 +27,17 @@ int CopyLines(PassContext& pass, TextFile& config) {
   ConfigReader reader(config);
   ConfigLine line;
   bool lineEndChosen = false;
-  while (reader.Next(line)) {
+  for (;;) {
+    // Outside the blocks only POSTPROG, APPENDDESC and AREA mean anything;
+    // every other line goes over as it stands.
+    std::string_view quiet = reader.TakeQuietLines(pass.out.lineEnd(), [](std::string_view text) {
+      char initial = KeywordInitial(text);
+      return initial != 'P' && initial != 'A';
+    });
+    if (!quiet.empty()) {
+      if (int code = pass.out.Write(quiet); code != 0) return code;
+    }
+    if (!reader.Next(line)) break;
     // The new configuration keeps the line ends the old one was written with.
     if (kKeepLineEnds && !lineEndChosen && !config.LineEndRead().empty()) {
       pass.out.SetLineEnd(config.LineEndRead());

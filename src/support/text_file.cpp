@@ -191,6 +191,15 @@ int TextFile::SeekTo(std::int64_t position) {
   return 0;
 }
 
+// Looks for the next Ctrl-Z from the read position on, after one was
+// stepped over.
+void TextFile::FindCtrlZ() {
+  const void* ctrlZ = std::memchr(input_.data() + inputPos_, kCtrlZ, input_.size() - inputPos_);
+  ctrlZAt_ = ctrlZ == nullptr
+                 ? input_.size()
+                 : static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - input_.data());
+}
+
 // The common case, kept cheap because every configuration line passes here:
 // the line and its LF already lie in the read-ahead, and the line fits.
 bool TextFile::ReadShortLine(ShortString& line, std::string_view& whole) {
@@ -200,13 +209,7 @@ bool TextFile::ReadShortLine(ShortString& line, std::string_view& whole) {
   const char* lf = static_cast<const char*>(std::memchr(begin, '\n', limit));
   if (lf == nullptr) return false;
   std::size_t n = static_cast<std::size_t>(lf - begin);
-  if (ctrlZAt_ < inputPos_) {
-    // Stepped over one: look for the next.
-    const void* ctrlZ = std::memchr(begin, kCtrlZ, input_.size() - inputPos_);
-    ctrlZAt_ = ctrlZ == nullptr
-                   ? input_.size()
-                   : static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - input_.data());
-  }
+  if (ctrlZAt_ < inputPos_) FindCtrlZ();
   if (ctrlZAt_ < inputPos_ + n) return false;
   std::size_t length = n;
   if (length > 0 && begin[length - 1] == '\r') --length;

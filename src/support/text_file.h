@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -63,6 +64,14 @@ class TextFile {
   // when it lay in the read-ahead in one piece; empty otherwise. Valid until
   // the next read: lets an unchanged line be copied in one step.
   std::string_view RawLine() const { return rawLine_; }
+  // Passes over the whole lines, read-ahead permitting, that end in exactly
+  // `lineEnd` ("\r\n" or "\n"), hold no other CR and no Ctrl-Z, and that
+  // `quiet` accepts (it sees each line without its line end); returns them,
+  // line ends included, as one view valid until the next read, and adds
+  // their number to `count`. Copying that view is what reading and writing
+  // those lines one by one would do, without the cost of each line.
+  template <typename Quiet>
+  std::string_view TakeQuietLines(std::string_view lineEnd, Quiet quiet, std::int32_t& count);
   // True at the end of the data or before a Ctrl-Z.
   bool AtEnd();
   // Steps over a Ctrl-Z at the read position, so that what it hides can be
@@ -96,6 +105,7 @@ class TextFile {
   void CloseHandle();
   bool FillInput();
   bool ReadShortLine(ShortString& line, std::string_view& whole);
+  void FindCtrlZ();
   void NoteLineEnd(std::size_t from);
 
   FileSystem* fs_;
@@ -122,5 +132,35 @@ class TextFile {
   bool inputExhausted_ = false;
   char lastByteRead_ = 0;
 };
+
+template <typename Quiet>
+std::string_view TextFile::TakeQuietLines(std::string_view lineEnd, Quiet quiet,
+                                          std::int32_t& count) {
+  rawLine_ = {};
+  if (error_ != 0 || mode_ != Mode::kReading) return {};
+  if (inputPos_ >= input_.size() && !FillInput()) return {};
+  if (ctrlZAt_ < inputPos_) FindCtrlZ();
+  const bool crlf = lineEnd == "\r\n";
+  const std::size_t start = inputPos_;
+  std::size_t pos = inputPos_;
+  while (pos < input_.size()) {
+    const char* begin = input_.data() + pos;
+    const void* lf = std::memchr(begin, '\n', input_.size() - pos);
+    if (lf == nullptr) break;
+    std::size_t n = static_cast<std::size_t>(static_cast<const char*>(lf) - begin);
+    if (ctrlZAt_ <= pos + n) break;
+    std::size_t length = n;
+    if (crlf) {
+      if (n == 0 || begin[n - 1] != '\r') break;
+      --length;
+    }
+    if (std::memchr(begin, '\r', length) != nullptr) break;
+    if (!quiet(std::string_view(begin, length))) break;
+    pos += n + 1;
+    ++count;
+  }
+  inputPos_ = pos;
+  return std::string_view(input_.data() + start, pos - start);
+}
 
 }  // namespace brimvel

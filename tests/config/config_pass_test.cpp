@@ -68,6 +68,12 @@ TEST(ConfigPassTest, RewritesTheConfigurationAsTheRunWorks) {
        "POSTPROG /bin/post @File\r\nAREA NEWS WEEKLY 9\r\nSkip a\r\nWHEN DAILY\r\nSkip b\r\n"
        "DIRECTORY out/*\r\nEND\r\n",
        {"out/b"}},
+      {"a COUNT before the WHEN that makes the block due still limits it",
+       "POSTPROG /bin/post @File\nAREA NEWS WEEKLY 9\nCOUNT 1\nWHEN DAILY\nDIRECTORY out/*\nEND\n",
+       {"out/a", "out/b"},
+       "POSTPROG /bin/post @File\r\nAREA NEWS WEEKLY 9\r\nCOUNT 1\r\nWHEN DAILY\r\nSkip a\r\n"
+       "DIRECTORY out/*\r\nEND\r\n",
+       {"out/a"}},
       {"COUNT holds files back for the next run",
        head + "COUNT 1\nDIRECTORY out/*\nEND\n",
        {"out/a", "out/b"},
@@ -86,16 +92,22 @@ TEST(ConfigPassTest, RewritesTheConfigurationAsTheRunWorks) {
        "remark " + std::string(300, 'x') + "\r\n",
        {}},
   };
+  // Each case twice: with LF lines, which are rewritten one by one, and
+  // with CR LF lines, which lines that mean nothing may skip over whole.
   for (const PassCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeEnvironment env;
-    env.fs.SetLineEnd("\r\n");
-    env.fs.AddFile("brimvel.cfg", c.config);
-    for (const std::string& file : c.files) env.fs.AddFile(file, "data");
-    ASSERT_EQ(env.Run({}), 0) << env.Console();
-    EXPECT_EQ(env.fs.Contents("brimvel.cfg"), c.expected);
-    EXPECT_EQ(CallFiles(env.runner), c.calls);
-    EXPECT_FALSE(env.fs.Exists("brimvel.tmp"));
+    for (bool crlf : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (crlf ? " (CR LF)" : " (LF)"));
+      std::string config;
+      for (char ch : c.config) crlf && ch == '\n' ? config += "\r\n" : config += ch;
+      FakeEnvironment env;
+      env.fs.SetLineEnd("\r\n");
+      env.fs.AddFile("brimvel.cfg", config);
+      for (const std::string& file : c.files) env.fs.AddFile(file, "data");
+      ASSERT_EQ(env.Run({}), 0) << env.Console();
+      EXPECT_EQ(env.fs.Contents("brimvel.cfg"), c.expected);
+      EXPECT_EQ(CallFiles(env.runner), c.calls);
+      EXPECT_FALSE(env.fs.Exists("brimvel.tmp"));
+    }
   }
 }
 
