@@ -279,13 +279,13 @@ bool ReadOnly(const struct stat& info) {
 
 int CheckWritable(const std::string& name) {
   struct stat info;
-  if (stat(name.c_str(), &info) != 0) return LastError();
+  if (stat(name.c_str(), &info) != 0) return NameError(name, errno);
   return ReadOnly(info) ? kAccessDenied : 0;
 }
 
 int CheckRunnable(const std::string& program) {
   struct stat info;
-  if (stat(program.c_str(), &info) != 0) return LastError();
+  if (stat(program.c_str(), &info) != 0) return NameError(program, errno);
   if (!S_ISREG(info.st_mode) || (info.st_mode & 0111) == 0) return kAccessDenied;
   return 0;
 }
