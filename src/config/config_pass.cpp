@@ -7,7 +7,6 @@ namespace brimvel {
 
 namespace {
 
-constexpr bool kKeepLineEnds = false;
 
 // With the temporary file locked, makes sure no other run has worked, or is
 // still finishing, the configuration this run opened at its start.
@@ -39,7 +38,7 @@ int CopyLines(PassContext& pass, TextFile& config) {
     }
     if (!reader.Next(line)) break;
     // The new configuration keeps the line ends the old one was written with.
-    if (kKeepLineEnds && !lineEndChosen && !config.LineEndRead().empty()) {
+    if (!lineEndChosen && !config.LineEndRead().empty()) {
       pass.out.SetLineEnd(config.LineEndRead());
       lineEndChosen = true;
     }

@@ -69,8 +69,8 @@ bool CountHandOver(const HatchContext& context, EntryResult& result, HandOver ha
     totals.hatchedCount -= 1;
     totals.hatchedBytes -= size;
     result.notStarted += 1;
-    context.log.Error(" -> " + ShortString(path) +
-                      " was not handed over and not recorded: its entry stays for the next run");
+    // The reason first: a long path must not cut it off.
+    context.log.Error(" -> Not handed over, not recorded, its entry stays: " + ShortString(path));
     return false;
   }
   result.handedOver += 1;

@@ -21,14 +21,15 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 bool LongValue(const std::vector<std::string>& parameters, std::string_view name,
                std::string& value) {
   for (std::size_t i = 0; i < parameters.size(); ++i) {
-    const std::string& parameter = parameters[i];
-    if (parameter == name) {
+    // Any case, as every other option of the program.
+    std::string_view parameter = parameters[i];
+    if (SameUpper(parameter, UpperText(name))) {
       value = i + 1 < parameters.size() ? parameters[i + 1] : std::string();
       return true;
     }
-    if (StartsWith(parameter, name) && parameter.size() > name.size() &&
-        parameter[name.size()] == '=') {
-      value = parameter.substr(name.size() + 1);
+    if (parameter.size() > name.size() && parameter[name.size()] == '=' &&
+        SameUpper(parameter.substr(0, name.size()), UpperText(name))) {
+      value = std::string(parameter.substr(name.size() + 1));
       return true;
     }
   }

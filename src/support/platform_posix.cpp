@@ -291,7 +291,9 @@ int CheckRunnable(const std::string& program) {
 }
 
 const char* DirectorySeparators() { return "/"; }
-const char* LineEnd() { return "\r\n"; }
+// Lines end as every Linux tool ends them: a CR would show in the journal
+// as binary data and defeat grep's "$".
+const char* LineEnd() { return "\n"; }
 bool NamesIgnoreCase() { return false; }
 
 Handle StandardInput() { return 0; }

@@ -138,16 +138,31 @@ std::vector<std::string> SplitWords(std::string_view text) {
   return words;
 }
 
-// Lines of program output, which must end in CR LF. A bare LF stays inside
-// its line (and so shows up in a mismatch).
-std::vector<std::string> SplitCrLf(const std::string& text, bool* wellEnded) {
+// Lines of program output, which end as the platform's text files do: LF
+// on POSIX, CR LF on Windows. A line end of the other kind stays inside its
+// line (and so shows up in a mismatch).
+std::vector<std::string> SplitOutput(const std::string& text, bool* wellEnded) {
+  const std::string end = OnWindows() ? "\r\n" : "\n";
   std::vector<std::string> lines;
   std::size_t start = 0;
-  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", start)) {
+  for (std::size_t at = text.find(end); at != std::string::npos; at = text.find(end, start)) {
     lines.push_back(text.substr(start, at - start));
-    start = at + 2;
+    start = at + end.size();
   }
   *wellEnded = start == text.size();
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+// Lines of a file written CR LF or LF, shown without their line ends.
+std::vector<std::string> SplitAnyEnd(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', start)) {
+    std::size_t end = at > start && text[at - 1] == '\r' ? at - 1 : at;
+    lines.push_back(text.substr(start, end - start));
+    start = at + 1;
+  }
   if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
 }
@@ -572,9 +587,9 @@ class Scenario {
     result.calls = ReadAll(callsPath);
     ShiftWrittenTimes(realStart, realEnd);
     bool wellEnded = true;
-    SplitCrLf(result.out, &wellEnded);
+    SplitOutput(result.out, &wellEnded);
     if (!wellEnded)
-      ADD_FAILURE() << Where() << ": standard output does not end in CR LF:\n"
+      ADD_FAILURE() << Where() << ": standard output does not end with the platform's line ends:\n"
                     << Visible(result.out);
     starts_.push_back(result.fakeStart);
     outputs_.push_back(result.out);
@@ -655,15 +670,14 @@ class Scenario {
   void CompareBytes(const std::string& what, const std::string& expected,
                     const std::string& actual) {
     if (expected == actual) return;
-    bool ignored;
     std::ostringstream message;
     message << Where() << ": " << what << " differs.\n--- expected:\n";
-    for (const std::string& line : SplitCrLf(expected, &ignored))
+    for (const std::string& line : SplitAnyEnd(expected))
       message << "  |" << Visible(line) << "|\n";
     message << "--- actual:\n";
-    for (const std::string& line : SplitCrLf(actual, &ignored))
+    for (const std::string& line : SplitAnyEnd(actual))
       message << "  |" << Visible(line) << "|\n";
-    message << "(lines shown without their CR LF)";
+    message << "(lines shown without their line ends)";
     ADD_FAILURE() << message.str();
   }
 
@@ -695,9 +709,9 @@ class Scenario {
       if (!needBody()) return;
       std::string how = k.ends_with("-has") ? "has" : k.ends_with("-lacks") ? "lacks" : "exact";
       if (k.rfind("expect-stdout", 0) == 0) {
-        CompareLines("standard output", how, Body(d), SplitCrLf(last_->out, &ignored), thisRun);
+        CompareLines("standard output", how, Body(d), SplitOutput(last_->out, &ignored), thisRun);
       } else if (k.rfind("expect-log", 0) == 0) {
-        CompareLines("brimvel.log", how, Body(d), SplitCrLf(ReadAll(At("brimvel.log")), &ignored),
+        CompareLines("brimvel.log", how, Body(d), SplitOutput(ReadAll(At("brimvel.log")), &ignored),
                      starts_);
       } else {
         last_->stderrChecked = true;
@@ -766,7 +780,7 @@ class Scenario {
     auto pick = [&filter](const std::string& out) {
       bool ignored;
       std::vector<std::string> lines;
-      for (const std::string& line : SplitCrLf(out, &ignored)) {
+      for (const std::string& line : SplitOutput(out, &ignored)) {
         std::string text = WithoutStamp(line);
         bool wanted = filter.empty() || std::any_of(filter.begin(), filter.end(), [&](auto& word) {
                         return text.find(word) != std::string::npos;
