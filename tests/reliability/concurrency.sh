@@ -71,7 +71,7 @@ handed=$(wc -l <calls)
 starts=$((ROUNDS * RUNS))
 # The log is shared by all runs: every start should have left its line.
 logged=$(grep -ac 'started\.\.' brimvel.log)
-torn=$(grep -avc -e '^ [0-9][0-9]\.[0-9][0-9]\.[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9] ' -e $'^\r$' brimvel.log)
+torn=$(grep -avc -e '^ [0-9][0-9]\.[0-9][0-9]\.[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9] ' -e $'^\r$' -e '^$' brimvel.log)
 echo "  $ROUNDS rounds x $RUNS runs: $worked worked, $busy refused as busy, $done_today refused as done today;" \
   "$handed files handed over once each; $logged of $starts starts in the shared log"
 [ "$logged" -eq "$starts" ] || fail "the shared log holds $logged start lines for $starts starts"
