@@ -380,7 +380,9 @@ TEST_F(PlatformContractTest, LogsOpenedTogetherKeepEveryLine) {
   }
   EXPECT_EQ(first.Close(), 0);
   EXPECT_EQ(second.Close(), 0);
-  EXPECT_EQ(dir_.Read("brimvel.log"), "old\r\na1\r\nb1\r\na2\r\nb2\r\n");
+  // Each line as the platform ends its lines, after the old text.
+  std::string end(platform::SystemFileSystem().LineEnd());
+  EXPECT_EQ(dir_.Read("brimvel.log"), "old\r\na1" + end + "b1" + end + "a2" + end + "b2" + end);
 }
 
 TEST_F(PlatformContractTest, ListAndDescribeReportNamesAttributesAndSizes) {
