@@ -7,7 +7,6 @@ namespace brimvel {
 
 namespace {
 
-
 // With the temporary file locked, makes sure no other run has worked, or is
 // still finishing, the configuration this run opened at its start.
 PassResult CheckNoOtherRun(PassContext& pass, TextFile& config, bool forced,

@@ -121,7 +121,9 @@ TEST_F(ConfigCheckTest, FindsBlockStructureTraps) {
       {kHead + "COUNT 1\x1Ay\n", {"3: Ctrl-Z byte (0x1A)", "2: has no END"}},
       {kHead + "END\nAREA news MONTHLY\nEND\n", {"4: 'news' was used before, at line 2"}},
       // The word behind a byte-order mark is still read.
-      {"\xEF\xBB\xBF" "END\n", {"1: byte-order mark", "1: END outside an area block"}},
+      {"\xEF\xBB\xBF"
+       "END\n",
+       {"1: byte-order mark", "1: END outside an area block"}},
   };
   for (const Case& c : cases) Expect(c);
 }

@@ -100,7 +100,7 @@ TEST(ConfigPassTest, RewritesTheConfigurationAsTheRunWorks) {
       SCOPED_TRACE(std::string(c.name) + (crlf ? " (CR LF)" : " (LF)"));
       auto ended = [crlf](const std::string& text) {
         std::string out;
-        for (char ch : text) crlf && ch == '\n' ? out += "\r\n" : out += ch;
+        for (char ch : text) crlf&& ch == '\n' ? out += "\r\n" : out += ch;
         return out;
       };
       FakeEnvironment env;

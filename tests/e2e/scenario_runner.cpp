@@ -675,8 +675,7 @@ class Scenario {
     for (const std::string& line : SplitAnyEnd(expected))
       message << "  |" << Visible(line) << "|\n";
     message << "--- actual:\n";
-    for (const std::string& line : SplitAnyEnd(actual))
-      message << "  |" << Visible(line) << "|\n";
+    for (const std::string& line : SplitAnyEnd(actual)) message << "  |" << Visible(line) << "|\n";
     message << "(lines shown without their line ends)";
     ADD_FAILURE() << message.str();
   }
