@@ -74,6 +74,19 @@ void AddSkip(SkipList& skips, const ConfigLine& line) {
   if (line.skippedExact.size() != line.skipped.size()) skips.Add(line.skippedExact);
 }
 
+// A SIZE or COUNT line sets its limit for the entries below it.
+void ApplyLimit(AreaRecord& area, const ConfigLine& line) {
+  if (line.kind == LineKind::kSize) area.sizeLimit = line.limit;
+  if (line.kind == LineKind::kCount) area.countLimit = line.limit;
+}
+
+// A WHEN line switches the entries below it on or off by its schedule,
+// read against the date at this moment.
+void ApplyWhen(PassContext& pass, AreaRecord& area, const ConfigLine& line) {
+  area.enabled = ScheduleDue(line.argument, ReadDate(pass.clock));
+  if (pass.observer != nullptr) pass.observer->AreaMet(area);
+}
+
 // Streams a block that is not due: every line is copied, nothing is held.
 // Returns true when a WHEN line made the block due, after copying that line;
 // the rest of the block is then worked.
@@ -100,17 +113,14 @@ bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, b
         ended = true;
         return false;
       case LineKind::kSize:
-        area.sizeLimit = line.limit;
-        break;
       case LineKind::kCount:
-        area.countLimit = line.limit;
+        ApplyLimit(area, line);
         break;
       case LineKind::kSkip:
         sawSkip = true;
         break;
       case LineKind::kWhen:
-        area.enabled = ScheduleDue(line.argument, ReadDate(pass.clock));
-        if (pass.observer != nullptr) pass.observer->AreaMet(area);
+        ApplyWhen(pass, area, line);
         if (area.enabled) return true;
         break;
       default:
@@ -131,8 +141,7 @@ int ReadBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine, Are
   ConfigLine line;
   while (reader.Tell() < here && reader.Next(line)) {
     if (line.kind == LineKind::kSkip) AddSkip(skips, line);
-    if (line.kind == LineKind::kSize) area.sizeLimit = line.limit;
-    if (line.kind == LineKind::kCount) area.countLimit = line.limit;
+    ApplyLimit(area, line);
   }
   if (int code = reader.file().error(); code != 0) return code;
   return reader.Rewind(here, hereLine, true);
@@ -204,14 +213,11 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
     bool keep = true;
     switch (line.kind) {
       case LineKind::kSize:
-        area.sizeLimit = line.limit;
-        break;
       case LineKind::kCount:
-        area.countLimit = line.limit;
+        ApplyLimit(area, line);
         break;
       case LineKind::kWhen:
-        area.enabled = ScheduleDue(line.argument, ReadDate(pass.clock));
-        if (pass.observer != nullptr) pass.observer->AreaMet(area);
+        ApplyWhen(pass, area, line);
         break;
       case LineKind::kDirectory:
         // A run asked to stop works no further entry; its line stays as it is.
