@@ -132,7 +132,8 @@ bool EverDue(std::string_view schedule) {
     for (int day = 1; day <= kDays[month - 1]; ++day)
       if (ScheduleDue(schedule, DateParts{2024, month, day, DayOfWeek(2024, month, day)}))
         return true;
-  for (std::string_view word : Words(AfterFirstWord(schedule))) {
+  const ShortString list = AfterFirstWord(schedule);  // the words below are views into it
+  for (std::string_view word : Words(list)) {
     int errorPos = 0;
     std::int32_t year = TextToNumber(word, errorPos);
     if (errorPos == 0 && year > 0 &&

@@ -11,6 +11,8 @@ work=$(mktemp -d /tmp/brimvel-plan.XXXXXX)
 trap '[ "${KEEP:-0}" = 1 ] || rm -rf "$work"' EXIT
 cd "$work"
 export NO_FAKE_STAT=1
+# faketime preloads its library ahead of a sanitized program's runtime.
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0
 
 mkdir -p out daily weekly month year big keep
 for n in 1 2 3 4 5 6 7; do printf 'news %s\n' "$n" > "out/n$n.zip"; done
