@@ -199,8 +199,8 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
   }
   if (int code = FirstError(pass, reader); code != 0) return code;
 
-  HatchContext hatch{pass.fs,       pass.runner,       pass.log,     pass.out,
-                     pass.settings, pass.interruption, pass.observer};
+  HatchContext hatch{pass.fs,       pass.runner,       pass.log,      pass.out,
+                     pass.settings, pass.interruption, pass.observer, reader.file().handle()};
   BlockTotals totals;
   EntryOptions options;
   for (const HeldLines::Line& kept : held.lines) {

@@ -32,11 +32,12 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
     if (!SafeToHatch(log, directory, entry.name)) continue;
     std::int64_t size = static_cast<std::int64_t>(entry.size);
     if (!skips.Contains(entry.name) && WithinLimits(area, size, totals, options)) {
-      log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
       // Where names ignore case the upper-cased path still names the file;
       // elsewhere it is kept exactly as found.
       std::string path =
           upperPaths ? UpperText(directory).str() + UpperWhole(entry.name) : directory + entry.name;
+      if (PassOverOwnFile(context, path, size, totals)) continue;
+      log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
       // Recorded only when its program ran: one that never started handed
       // nothing over.
       if (!CountHandOver(context, result, HatchFile(context, path, area, options), area, path, size,

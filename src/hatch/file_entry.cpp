@@ -54,6 +54,15 @@ bool SafeToHatch(RunLog& log, std::string_view directory, std::string_view name)
   return true;
 }
 
+bool PassOverOwnFile(const HatchContext& context, const std::string& path, std::int64_t size,
+                     BlockTotals& totals) {
+  if (!context.IsOwnFile(path)) return false;
+  totals.hatchedCount -= 1;
+  totals.hatchedBytes -= size;
+  context.log.Error(" -> " + ShortString(path) + " is this run's own configuration, passed over");
+  return true;
+}
+
 void CountHeldBack(const HatchContext& context, EntryResult& result, const AreaRecord& area,
                    const EntryOptions& options, std::string_view path, std::int64_t size) {
   result.heldBack += 1;
@@ -103,6 +112,7 @@ EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryTe
     if (context.Interrupted()) {
       result.interrupted = true;
     } else if (WithinLimits(area, 0, totals, options)) {
+      if (PassOverOwnFile(context, mask.str(), 0, totals)) return result;
       log.Status(HatchingMessage(mask.view(), area, totals));
       CountHandOver(context, result, HatchFile(context, mask.view(), area, options), area,
                     mask.view(), 0, totals);
@@ -120,10 +130,12 @@ EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryTe
     if (SafeToHatch(log, directory, entry.name)) {
       std::int64_t size = static_cast<std::int64_t>(entry.size);
       if (WithinLimits(area, size, totals, options)) {
-        log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
         std::string path = directory + entry.name;
-        CountHandOver(context, result, HatchFile(context, path, area, options), area, path, size,
-                      totals);
+        if (!PassOverOwnFile(context, path, size, totals)) {
+          log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
+          CountHandOver(context, result, HatchFile(context, path, area, options), area, path, size,
+                        totals);
+        }
       } else {
         CountHeldBack(context, result, area, options, directory + entry.name, size);
       }

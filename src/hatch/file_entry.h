@@ -38,6 +38,12 @@ bool CountHandOver(const HatchContext& context, EntryResult& result, HandOver ha
                    const AreaRecord& area, std::string_view path, std::int64_t size,
                    BlockTotals& totals);
 
+// A file the limits admitted that turns out to be the run's own
+// configuration is passed over, with an [err] line, and taken off the
+// block's totals again. True when it was passed over.
+bool PassOverOwnFile(const HatchContext& context, const std::string& path, std::int64_t size,
+                     BlockTotals& totals);
+
 // Counts a file the limits kept back for a later run.
 void CountHeldBack(const HatchContext& context, EntryResult& result, const AreaRecord& area,
                    const EntryOptions& options, std::string_view path, std::int64_t size);

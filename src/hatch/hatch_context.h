@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "hatch/hatch_observer.h"
 #include "support/file_system.h"
@@ -31,8 +32,18 @@ struct HatchContext {
   // handed over once it is set.
   std::function<int()> interruption = {};
   HatchObserver* observer = nullptr;
+  // The configuration this run reads; `out` is the one it writes.
+  Handle configHandle = kNoHandle;
 
   bool Interrupted() const { return interruption && interruption() != 0; }
+  // Whether a found path names the configuration this run reads or the new
+  // one it writes: handing either over, let alone deleting it, would lose
+  // the record of the run.
+  bool IsOwnFile(const std::string& path) const {
+    for (Handle handle : {out.handle(), configHandle})
+      if (handle != kNoHandle && fs.StillNamed(handle, path) == 0) return true;
+    return false;
+  }
 };
 
 }  // namespace brimvel

@@ -114,6 +114,28 @@ TEST(ConfigPassTest, RewritesTheConfigurationAsTheRunWorks) {
   }
 }
 
+TEST(ConfigPassTest, AMaskOverTheWorkingDirectoryNeverTakesTheRunsOwnConfiguration) {
+  for (const char* entry : {"DIRECTORY * -DELETE", "FILE *.* -DELETE"}) {
+    SCOPED_TRACE(entry);
+    FakeEnvironment env;
+    const std::string config =
+        std::string("POSTPROG /bin/post @File\nAREA A DAILY\n") + entry + "\nEND\n";
+    env.fs.AddFile("brimvel.cfg", config);
+    env.fs.AddFile("a.zip", "a");
+    ASSERT_EQ(env.Run({}), 0) << env.Console() << env.Errors();
+    for (const auto& call : env.runner.calls) {
+      EXPECT_NE(call.parameters, "brimvel.cfg");
+      EXPECT_NE(call.parameters, "brimvel.tmp");
+    }
+    ASSERT_TRUE(env.fs.Exists("brimvel.cfg"));
+    EXPECT_FALSE(env.fs.Exists("a.zip"));  // handed over and deleted
+    EXPECT_EQ(env.fs.Contents("brimvel.cfg").find("Skip brimvel.cfg"), std::string::npos);
+    EXPECT_EQ(env.fs.Contents("brimvel.cfg").find("Skip brimvel.tmp"), std::string::npos);
+    EXPECT_NE(env.Console().find("brimvel.cfg is this run's own configuration, passed over"),
+              std::string::npos);
+  }
+}
+
 TEST(ConfigPassTest, AFailureToWriteLeavesTheConfigurationAsItWas) {
   const std::string config = "POSTPROG /bin/post @File\nAREA NEWS DAILY\nDIRECTORY out/*\nEND\n";
   struct Case {
