@@ -14,8 +14,6 @@ class SkipList {
  public:
   void Add(std::string_view name) { names_.emplace(name); }
   bool Contains(std::string_view name) const { return names_.find(name) != names_.end(); }
-  void Clear() { names_.clear(); }
-  std::size_t size() const { return names_.size(); }
 
  private:
   // Hashing and comparing through the upper-case letters, so that neither
