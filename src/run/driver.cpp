@@ -20,7 +20,7 @@ constexpr const char* kUsage[] = {
     "Usage: brimvel [-D] [-CFG file] [-AREA name] [-N] [-ERRORLEVEL]",
     "       brimvel -CHECK [-CFG file]",
     "       brimvel -PLAN days [-CFG file] [-AREA name]",
-    "       brimvel --help | --version",
+    "       brimvel --help | --version | -V",
     "",
     "Hands files over to the areas of a file distribution network, a few per run,",
     "by running the post program configured in the configuration file.",
@@ -33,13 +33,13 @@ constexpr const char* kUsage[] = {
     "  -CHECK        report the configuration's traps, change nothing; also --check",
     "  -PLAN days    show which file goes out on which coming day; also --plan",
     "  --help        this text (also -? and -H)",
-    "  --version     the version banner",
+    "  --version     the version banner (also -V)",
     "",
     "The log (brimvel.log) and the day marker (EVERYDAY.FLG) are kept in the",
     "current directory. Exit code 0 on every handled path; with -ERRORLEVEL 1",
     "when a hand-over or a search failed or -AREA named no area; 2 for a mistyped",
-    "option; 128 + N after signal N; otherwise the error number of the failed",
-    "file operation. See brimvel(1).",
+    "option (any unknown word that begins with \"-\"); 128 + N after signal N;",
+    "otherwise the error number of the failed file operation. See brimvel(1).",
 };
 
 // A mistake on the command line ends the program before it touches anything.
@@ -99,8 +99,9 @@ std::string Banner() { return std::string("Brimvel {v") + BRIMVEL_VERSION + "W32
 int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameters) {
   RunOptions options = ReadRunOptions(parameters);
   TextFile& console = env.console;
-  if (!options.unknownLongOption.empty())
-    return UsageError(env, "unknown option '" + options.unknownLongOption + "'");
+  if (!options.unknownOption.empty())
+    return UsageError(env, "unknown option '" + options.unknownOption + "', did you mean " +
+                               options.nearestOption + "?");
   if (!options.badValue.empty()) return UsageError(env, options.badValue);
   // The answers that touch nothing: no log, no marker, no configuration change.
   if (options.help) {

@@ -1,5 +1,8 @@
 #include "run/run_options.h"
 
+#include <algorithm>
+#include <span>
+
 #include "support/string_utils.h"
 
 namespace brimvel {
@@ -42,13 +45,86 @@ int DaysValue(std::string_view text) {
   return errorPos == 0 && days >= 1 && days <= 3660 ? days : 0;
 }
 
+// Every spelling the command line knows, upper-cased; those that take the
+// next word as their value come first.
+constexpr std::string_view kValueOptions[] = {"-CFG", "-AREA", "-PLAN", "--CONFIG", "--PLAN"};
+constexpr std::string_view kFlagOptions[] = {"-D",     "-N",      "--DRY-RUN", "-ERRORLEVEL",
+                                             "-CHECK", "--CHECK", "--HELP",    "-?",
+                                             "-H",     "-V",      "--VERSION"};
+
+bool IsOneOf(std::string_view upper, std::span<const std::string_view> names) {
+  for (std::string_view name : names)
+    if (upper == name) return true;
+  return false;
+}
+
+// Edits (insert, delete, replace) that turn `a` into `b`.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0U : 1U)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string NearestOption(std::string_view upper) {
+  std::string_view best;
+  std::size_t bestDistance = 0;
+  for (auto names : {std::span<const std::string_view>(kValueOptions),
+                     std::span<const std::string_view>(kFlagOptions)}) {
+    for (std::string_view name : names) {
+      // An option run together with its value ("-CFGx") beats any near
+      // miss; the one-letter options are too short to tell.
+      std::size_t distance =
+          name.size() > 2 && StartsWith(upper, name) ? 0 : 1 + EditDistance(upper, name);
+      if (best.empty() || distance < bestDistance) {
+        best = name;
+        bestDistance = distance;
+      }
+    }
+  }
+  // Shown as the usage spells it: short options upper-case, long ones lower.
+  std::string shown(best);
+  if (StartsWith(shown, "--"))
+    for (char& c : shown) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return shown;
+}
+
+// The first word that begins with "-" and is none of the options; the words
+// that are an option's value are passed over.
+void FindUnknownOption(const std::vector<std::string>& parameters, RunOptions& options) {
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    const std::string& parameter = parameters[i];
+    if (!StartsWith(parameter, "-")) continue;
+    std::string upper = UpperText(parameter).str();
+    if (IsOneOf(upper, kValueOptions)) {
+      ++i;
+      continue;
+    }
+    if (IsOneOf(upper, kFlagOptions)) continue;
+    // "--config=FILE" and "--plan=DAYS"; the short options take no "=".
+    std::string_view name = std::string_view(upper).substr(0, upper.find('='));
+    if (StartsWith(name, "--") && name != upper && IsOneOf(name, kValueOptions)) continue;
+    options.unknownOption = parameter;
+    options.nearestOption = NearestOption(name);
+    return;
+  }
+}
+
 }  // namespace
 
 RunOptions ReadRunOptions(const std::vector<std::string>& parameters) {
   RunOptions options;
   options.help = HasParameter(parameters, "--HELP") || HasParameter(parameters, "-?") ||
                  HasParameter(parameters, "-H");
-  options.version = HasParameter(parameters, "--VERSION");
+  options.version = HasParameter(parameters, "--VERSION") || HasParameter(parameters, "-V");
   options.check = HasParameter(parameters, "-CHECK") || HasParameter(parameters, "--CHECK");
   options.dryRun = HasParameter(parameters, "-N") || HasParameter(parameters, "--DRY-RUN");
   options.errorLevel = HasParameter(parameters, "-ERRORLEVEL");
@@ -77,18 +153,7 @@ RunOptions ReadRunOptions(const std::vector<std::string>& parameters) {
   if (planShort && options.planDays == 0)
     options.badValue = "-PLAN needs a number of days from 1 to 3660";
 
-  static const char* const kLongOptions[] = {"--check",   "--dry-run", "--help",
-                                             "--version", "--config",  "--plan"};
-  for (const std::string& parameter : parameters) {
-    if (!StartsWith(parameter, "--")) continue;
-    std::string_view name = std::string_view(parameter).substr(0, parameter.find('='));
-    bool known = false;
-    for (const char* option : kLongOptions) known = known || SameUpper(name, UpperText(option));
-    if (!known) {
-      options.unknownLongOption = parameter;
-      break;
-    }
-  }
+  FindUnknownOption(parameters, options);
   return options;
 }
 

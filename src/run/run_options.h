@@ -16,11 +16,13 @@ struct RunOptions {
   bool check = false;       // "-CHECK": report the configuration's traps
   bool errorLevel = false;  // "-ERRORLEVEL": exit 1 when anything failed, with a summary
   bool help = false;
-  bool version = false;
-  int planDays = 0;  // "-PLAN DAYS": show the coming days' hand-overs
-  // A parameter that looks like a long option but is none (a typo must
-  // not start a real run); empty when there is none.
-  std::string unknownLongOption;
+  bool version = false;  // "-V", "--version"
+  int planDays = 0;      // "-PLAN DAYS": show the coming days' hand-overs
+  // The first parameter that begins with "-" but is no option (a mistyped
+  // dry run must not start a real one), and the option nearest to it;
+  // empty when there is none.
+  std::string unknownOption;
+  std::string nearestOption;
   std::string badValue;  // an option whose value is missing or out of range
 };
 
