@@ -222,16 +222,21 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
       case LineKind::kDirectory:
         // A run asked to stop works no further entry; its line stays as it is.
         if (area.enabled && !hatch.Interrupted()) {
-          EntryResult result = ScanDirectory(hatch, line.argument, skips, totals, area, options);
+          ParseEntryOptions(line.argument, options);
+          EntryResult result = ScanDirectory(hatch, line.argument, options, skips, totals, area);
           Add(pass.totals, result);
           if (result.outputError != 0) return result.outputError;
+          // The files handed over are listed above the entry, in the order they went.
+          for (const std::string& name : result.recorded)
+            if (int code = pass.out.WriteLine("Skip " + name); code != 0) return code;
           // Dropped once it finds nothing new; never while it has work left.
           keep = result.handedOver > 0 || result.WorkLeft() || options.stay;
         }
         break;
       case LineKind::kFile:
         if (area.enabled && !hatch.Interrupted()) {
-          EntryResult result = HatchFileEntry(hatch, line.argument, totals, area, options);
+          ParseEntryOptions(line.argument, options);
+          EntryResult result = HatchFileEntry(hatch, line.argument, options, totals, area);
           Add(pass.totals, result);
           // Dropped once it handed something over: a FILE entry keeps no
           // record of its files, so keeping it would hand them over again.

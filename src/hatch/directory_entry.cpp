@@ -3,8 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "hatch/file_entry.h"
-#include "hatch/hatch_command.h"
+#include "hatch/file_offer.h"
 #include "support/error_text.h"
 #include "support/search.h"
 #include "support/string_utils.h"
@@ -12,50 +11,35 @@
 namespace brimvel {
 
 EntryResult ScanDirectory(const HatchContext& context, std::string_view entryText,
-                          const SkipList& skips, BlockTotals& totals, const AreaRecord& area,
-                          EntryOptions& options) {
+                          const EntryOptions& options, const SkipList& skips, BlockTotals& totals,
+                          const AreaRecord& area) {
   EntryResult result;
   RunLog& log = context.log;
   log.Status(" -> Scaning directory " + ShortString(entryText));
-  ParseEntryOptions(entryText, options);
   ShortString mask = FirstWord(entryText);
   std::string directory(DirectoryPart(mask.view(), context.fs.DirectorySeparators()));
-  bool upperPaths = context.fs.NamesIgnoreCase();
+  // Where names ignore case the upper-cased path still names the file;
+  // elsewhere it is kept exactly as found.
+  const bool upperPaths = context.fs.NamesIgnoreCase();
+  const std::string pathDirectory = upperPaths ? UpperText(directory).str() : directory;
 
   std::vector<FoundEntry> found;
   result.searchCode = FindFiles(context.fs, mask.view(), kSearchFiles, found);
   for (const FoundEntry& entry : found) {
-    if (context.Interrupted()) {
-      result.interrupted = true;
-      break;
+    // A new configuration that can no longer be written would not record
+    // what goes out next.
+    if (int code = context.out.error(); code != 0) {
+      result.outputError = code;
+      return result;
     }
-    if (!SafeToHatch(log, directory, entry.name)) continue;
-    std::int64_t size = static_cast<std::int64_t>(entry.size);
-    if (!skips.Contains(entry.name) && WithinLimits(area, size, totals, options)) {
-      // Where names ignore case the upper-cased path still names the file;
-      // elsewhere it is kept exactly as found.
-      std::string path =
-          upperPaths ? UpperText(directory).str() + UpperWhole(entry.name) : directory + entry.name;
-      if (PassOverOwnFile(context, path, size, totals)) continue;
-      log.Status(HatchingMessage(ShortString(entry.name).view(), area, totals));
-      // Recorded only when its program ran: one that never started handed
-      // nothing over.
-      if (!CountHandOver(context, result, HatchFile(context, path, area, options), area, path, size,
-                         totals))
-        continue;
-      if (int code = context.out.WriteLine("Skip " + entry.name); code != 0) {
-        result.outputError = code;
-        return result;
-      }
-    } else {
-      if (!skips.Contains(entry.name))
-        CountHeldBack(context, result, area, options,
-                      upperPaths ? UpperText(directory).str() + UpperWhole(entry.name)
-                                 : directory + entry.name,
-                      size);
-      log.Status("Skipping " + ShortString(entry.name) + " [" + NumberText(size) + "/" +
+    FoundFile file{entry.name, pathDirectory + (upperPaths ? UpperWhole(entry.name) : entry.name),
+                   static_cast<std::int64_t>(entry.size)};
+    Offered offered = OfferFile(context, area, options, &skips, file, totals, result);
+    if (offered == Offered::kInterrupted) break;
+    if (offered == Offered::kHandedOver) result.recorded.push_back(entry.name);
+    if (offered == Offered::kListed || offered == Offered::kHeldBack)
+      log.Status("Skipping " + ShortString(entry.name) + " [" + NumberText(file.size) + "/" +
                  NumberText(totals.hatchedCount) + "]");
-    }
   }
   int stop = result.searchCode == 0 ? kNoMoreFiles : result.searchCode;
   log.Line(" <- scanning stop: " + ErrorText(stop, mask));

@@ -10,10 +10,11 @@
 
 namespace brimvel {
 
-// Works one DIRECTORY line's entry text: hands over the files the skip list
-// does not hold as far as the limits allow, writing a skip line for each.
+// Works one DIRECTORY line's entry text with its parsed options: hands over
+// the files the skip list does not hold as far as the limits allow. The
+// names handed over come back in `recorded`, for the block to list.
 EntryResult ScanDirectory(const HatchContext& context, std::string_view entryText,
-                          const SkipList& skips, BlockTotals& totals, const AreaRecord& area,
-                          EntryOptions& options);
+                          const EntryOptions& options, const SkipList& skips, BlockTotals& totals,
+                          const AreaRecord& area);
 
 }  // namespace brimvel

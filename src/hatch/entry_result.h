@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace brimvel {
 
@@ -15,6 +17,9 @@ struct EntryResult {
   int searchCode = 0;           // how the search for its files ended
   int outputError = 0;          // the new configuration could not be written
   bool interrupted = false;     // the run was asked to stop before the entry was done
+  // DIRECTORY: the names handed over, as the search delivered them; the
+  // block records each with a skip line.
+  std::vector<std::string> recorded;
 
   // Whether the search failed for another reason than finding nothing.
   bool SearchFailed() const { return searchCode != 0 && searchCode != 2 && searchCode != 18; }

@@ -1,0 +1,100 @@
+#include "hatch/file_offer.h"
+
+#include "hatch/hatch_command.h"
+#include "support/string_utils.h"
+
+namespace brimvel {
+
+bool WithinLimits(const AreaRecord& area, std::int64_t size, BlockTotals& totals,
+                  const EntryOptions& options) {
+  if (area.countLimit != 0 && !options.anyCount &&
+      static_cast<std::int64_t>(totals.hatchedCount) + 1 > area.countLimit)
+    return false;
+  std::int64_t sum = totals.hatchedBytes + size;
+  if (!(area.sizeLimit == 0 || sum <= area.sizeLimit || options.anySize)) return false;
+  totals.hatchedBytes = sum;
+  totals.hatchedCount += 1;
+  return true;
+}
+
+ShortString HatchingMessage(std::string_view name, const AreaRecord& area,
+                            const BlockTotals& totals) {
+  ShortString message = "Hatching " + ShortString(name);
+  if (area.countLimit != 0)
+    message =
+        message + ", #" + NumberText(totals.hatchedCount) + " of " + NumberText(area.countLimit);
+  if (area.sizeLimit != 0)
+    message =
+        message + " (" + NumberText(totals.hatchedBytes) + "/" + NumberText(area.sizeLimit) + ")";
+  return message;
+}
+
+bool SafeToHatch(RunLog& log, std::string_view path, std::string_view name) {
+  bool plain = true;
+  std::string shown(name);
+  for (char& c : shown) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x20 || c == '"') {
+      plain = false;
+      c = '?';  // never put the byte itself into the log
+    }
+  }
+  if (!plain) {
+    log.Error("Name " + ShortString(shown) +
+              " holds a control character or a double quote, passed over");
+    return false;
+  }
+  if (path.size() > ShortString::kCapacity) {
+    log.Error("Path of " + ShortString(shown) + " is longer than 255 characters, passed over");
+    return false;
+  }
+  return true;
+}
+
+Offered OfferFile(const HatchContext& context, const AreaRecord& area, const EntryOptions& options,
+                  const SkipList* skips, const FoundFile& file, BlockTotals& totals,
+                  EntryResult& result) {
+  if (context.Interrupted()) {
+    result.interrupted = true;
+    return Offered::kInterrupted;
+  }
+  if (!SafeToHatch(context.log, file.path, file.name)) return Offered::kRefused;
+  if (skips != nullptr && skips->Contains(file.name)) return Offered::kListed;
+  if (!WithinLimits(area, file.size, totals, options)) {
+    result.heldBack += 1;
+    if (context.observer != nullptr)
+      context.observer->HeldBack(
+          area, file.path, file.size,
+          area.sizeLimit != 0 && !options.anySize && file.size > area.sizeLimit);
+    return Offered::kHeldBack;
+  }
+  // Handing over the configuration this run reads or writes, let alone
+  // deleting it, would lose the record of the run.
+  if (context.IsOwnFile(file.path)) {
+    totals.hatchedCount -= 1;
+    totals.hatchedBytes -= file.size;
+    context.log.Error(" -> " + ShortString(file.path) +
+                      " is this run's own configuration, passed over");
+    return Offered::kRefused;
+  }
+  context.log.Status(HatchingMessage(file.name, area, totals));
+  HandOver handOver = HatchFile(context, file.path, area, options);
+  if (handOver == HandOver::kNotStarted || handOver == HandOver::kNotRun) {
+    // A program that never started handed nothing over: the file neither
+    // counts against the limits nor gets recorded.
+    totals.hatchedCount -= 1;
+    totals.hatchedBytes -= file.size;
+    result.notStarted += 1;
+    // The reason first: a long path must not cut it off.
+    context.log.Error(" -> Not handed over, not recorded, its entry stays: " +
+                      ShortString(file.path));
+    return Offered::kNotStarted;
+  }
+  result.handedOver += 1;
+  result.bytes += file.size;
+  if (handOver == HandOver::kFailed) result.failed += 1;
+  if (context.observer != nullptr) context.observer->HandedOver(area, file.path, file.size);
+  return Offered::kHandedOver;
+}
+
+}  // namespace brimvel
