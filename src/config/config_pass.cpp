@@ -9,14 +9,15 @@ namespace {
 
 // With the temporary file locked, makes sure no other run has worked, or is
 // still finishing, the configuration this run opened at its start.
-PassResult CheckNoOtherRun(PassContext& pass, TextFile& config, bool forced,
-                           const std::function<bool()>& dayWorked) {
-  if (pass.fs.StillNamed(config.handle(), config.name()) != 0)
-    return PassResult::kLocked;  // replaced by a run that worked meanwhile
-  if (pass.fs.LockShared(config.handle()) != 0)
-    return PassResult::kLocked;  // a run that just replaced it is still ending
-  if (!forced && dayWorked()) return PassResult::kAlreadyWorked;
-  return PassResult::kDone;
+PassOutcome CheckNoOtherRun(PassContext& pass, TextFile& config, bool forced,
+                            const std::function<bool()>& dayWorked) {
+  // Only 32 means another run: any other failure is this run's own.
+  if (int code = pass.fs.StillNamed(config.handle(), config.name()); code != 0)
+    return PassOutcome{code == kSharingViolation ? PassResult::kLocked : PassResult::kFailed, code};
+  if (int code = pass.fs.LockShared(config.handle()); code != 0)
+    return PassOutcome{code == kSharingViolation ? PassResult::kLocked : PassResult::kFailed, code};
+  if (!forced && dayWorked()) return PassOutcome{PassResult::kAlreadyWorked, 0};
+  return PassOutcome{};
 }
 
 // The one pass: every line to the new configuration, area blocks worked on
@@ -88,11 +89,11 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, bool
     // meets a file that is not open.
     return Failed(config.AtEnd() ? kNotOpen : kNotOpenForOutput);
   }
-  PassResult refusal = CheckNoOtherRun(pass, config, forced, dayWorked);
+  PassOutcome refusal = CheckNoOtherRun(pass, config, forced, dayWorked);
   // A configuration that cannot be replaced would lose the record of every
   // hand-over: find it out before the first one.
-  int unwritable = refusal == PassResult::kDone ? pass.fs.CheckWritable(configName) : 0;
-  if (refusal != PassResult::kDone || unwritable != 0) {
+  int unwritable = refusal.result == PassResult::kDone ? pass.fs.CheckWritable(configName) : 0;
+  if (refusal.result != PassResult::kDone || unwritable != 0) {
     // The lock is ours, so the empty file we made is nobody else's.
     temp.Erase();
     temp.Close();
@@ -102,7 +103,7 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, bool
           " cannot be replaced, nothing handed over: " + ErrorText(unwritable, configName));
       return Failed(unwritable);
     }
-    return PassOutcome{refusal, 0};
+    return refusal;
   }
   pass.log.Status("Loading configuration file " + configName + "..");
 

@@ -96,7 +96,8 @@ HandOver HatchFile(const HatchContext& context, std::string_view path, const Are
     return result;
   }
   log.Line(" -> Deleting file " + ShortString(path));
-  context.fs.Erase(std::string(path));
+  if (int code = context.fs.Erase(std::string(path)); code != 0)
+    log.Error(" -> File " + ShortString(path) + " not deleted: " + ErrorText(code, path));
   return result;
 }
 

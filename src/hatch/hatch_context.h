@@ -38,10 +38,11 @@ struct HatchContext {
   bool Interrupted() const { return interruption && interruption() != 0; }
   // Whether a found path names the configuration this run reads or the new
   // one it writes: handing either over, let alone deleting it, would lose
-  // the record of the run.
+  // the record of the run. A check that fails counts as a match: passing a
+  // file over is the safe side.
   bool IsOwnFile(const std::string& path) const {
     for (Handle handle : {out.handle(), configHandle})
-      if (handle != kNoHandle && fs.StillNamed(handle, path) == 0) return true;
+      if (handle != kNoHandle && fs.StillNamed(handle, path) != kSharingViolation) return true;
     return false;
   }
 };

@@ -5,6 +5,8 @@
 #include "run/daily_guard.h"
 #include "run/plan.h"
 #include "run/run_options.h"
+#include "support/error_text.h"
+#include "support/pending_erasures.h"
 #include "support/run_log.h"
 #include "support/string_utils.h"
 
@@ -141,7 +143,10 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
   }
 
   TextFile temp(env.fs, TempNameFor(options.configName.view(), env.fs.DirectorySeparators()));
-  PassContext context{env.fs,
+  // -DELETE takes effect once the new configuration, which records the
+  // hand-over, has taken the old one's place.
+  PendingErasures erasures(env.fs);
+  PassContext context{erasures,
                       env.runner,
                       env.clock,
                       log,
@@ -158,10 +163,18 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
     case PassResult::kAlreadyWorked:
       return RefuseWorkedDay(env, log);
     case PassResult::kFailed:
+      for (const std::string& name : erasures.pending())
+        log.Error(" -> File " + ShortString(name) +
+                  " kept, the configuration recording its hand-over was not rewritten");
       return RuntimeError(env, log, outcome.error);
     case PassResult::kDone:
       break;
   }
+  bool deleteFailed = false;
+  erasures.Commit([&log, &deleteFailed](const std::string& name, int failure) {
+    log.Error(" -> File " + ShortString(name) + " not deleted: " + ErrorText(failure, name));
+    deleteFailed = true;
+  });
   const PassTotals& totals = context.totals;
   int signal = env.interruption ? env.interruption() : 0;
   bool areaMissing = !options.areaFilter.empty() && !totals.areaFound;
@@ -182,7 +195,7 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
   int exitCode = 0;
   if (signal != 0) {
     exitCode = 128 + signal;
-  } else if (options.errorLevel && (totals.AnyFailure() || areaMissing)) {
+  } else if (options.errorLevel && (totals.AnyFailure() || areaMissing || deleteFailed)) {
     exitCode = 1;
   }
   // `temp` is the new configuration: it stays open, and so locked, until
