@@ -83,7 +83,7 @@ void ApplyLimit(AreaRecord& area, const ConfigLine& line) {
 // A WHEN line switches the entries below it on or off by its schedule,
 // read against the date at this moment.
 void ApplyWhen(PassContext& pass, AreaRecord& area, const ConfigLine& line) {
-  area.enabled = ScheduleDue(line.argument, ReadDate(pass.clock));
+  area.enabled = ScheduleDue(line.schedule, ReadDate(pass.clock));
   if (pass.observer != nullptr) pass.observer->AreaMet(area);
 }
 
@@ -99,9 +99,8 @@ bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, b
     // them are read again should a WHEN make the block due.
     std::string_view quiet =
         reader.TakeQuietLines(pass.out.lineEnd(), [&sawSkip](std::string_view text) {
-          char initial = KeywordInitial(text);
-          if (initial == 'E' || initial == 'W') return false;
-          if (initial == 'S' || initial == 'C') sawSkip = true;
+          if (CanMatter(text, LinePlace::kIdleBlock)) return false;
+          if (CanMatter(text, LinePlace::kBlock)) sawSkip = true;
           return true;
         });
     if (!quiet.empty() && (pass.out.Write(quiet) != 0 || FirstError(pass, reader) != 0))
@@ -148,6 +147,15 @@ int ReadBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine, Are
 }
 
 }  // namespace
+
+bool EntryStays(LineKind kind, const EntryResult& result, const EntryOptions& options) {
+  if (options.stay) return true;
+  // A DIRECTORY entry is dropped once it finds nothing new, never while it
+  // has work left. A FILE entry is dropped once it handed something over:
+  // it keeps no record of its files, so keeping it would hand them over again.
+  if (kind == LineKind::kDirectory) return result.handedOver > 0 || result.WorkLeft();
+  return result.handedOver == 0;
+}
 
 int CopyLine(TextFile& out, const ConfigLine& line) {
   std::string_view end = out.lineEnd();
@@ -202,7 +210,6 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
   HatchContext hatch{pass.fs,       pass.runner,       pass.log,      pass.out,
                      pass.settings, pass.interruption, pass.observer, reader.file().handle()};
   BlockTotals totals;
-  EntryOptions options;
   for (const HeldLines::Line& kept : held.lines) {
     line.whole = held.Whole(kept);
     line.raw = {};
@@ -222,25 +229,22 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
       case LineKind::kDirectory:
         // A run asked to stop works no further entry; its line stays as it is.
         if (area.enabled && !hatch.Interrupted()) {
-          ParseEntryOptions(line.argument, options);
-          EntryResult result = ScanDirectory(hatch, line.argument, options, skips, totals, area);
+          EntryResult result =
+              ScanDirectory(hatch, line.argument, line.entry.options, skips, totals, area);
           Add(pass.totals, result);
           if (result.outputError != 0) return result.outputError;
           // The files handed over are listed above the entry, in the order they went.
           for (const std::string& name : result.recorded)
             if (int code = pass.out.WriteLine("Skip " + name); code != 0) return code;
-          // Dropped once it finds nothing new; never while it has work left.
-          keep = result.handedOver > 0 || result.WorkLeft() || options.stay;
+          keep = EntryStays(line.kind, result, line.entry.options);
         }
         break;
       case LineKind::kFile:
         if (area.enabled && !hatch.Interrupted()) {
-          ParseEntryOptions(line.argument, options);
-          EntryResult result = HatchFileEntry(hatch, line.argument, options, totals, area);
+          EntryResult result =
+              HatchFileEntry(hatch, line.argument, line.entry.options, totals, area);
           Add(pass.totals, result);
-          // Dropped once it handed something over: a FILE entry keeps no
-          // record of its files, so keeping it would hand them over again.
-          keep = result.handedOver == 0 || options.stay;
+          keep = EntryStays(line.kind, result, line.entry.options);
         }
         break;
       default:

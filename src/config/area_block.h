@@ -43,6 +43,10 @@ struct PassContext {
   HatchObserver* observer = nullptr;
 };
 
+// The one keep rule: whether an entry line worked with this result stays
+// in the new configuration.
+bool EntryStays(LineKind kind, const EntryResult& result, const EntryOptions& options);
+
 // Copies a line unchanged to the new configuration: in one step when it
 // already ends the way the new configuration ends its lines. Returns the
 // new configuration's state.

@@ -586,12 +586,12 @@ class Checker {
     areaLine_ = line.number;
     std::string worked =
         "; the block is worked only with '-AREA " + areaName_ + "' or below a due WHEN line";
-    ScheduleFinding problem = ScheduleProblem(line.schedule);
+    ScheduleFinding problem = ScheduleProblem(line.scheduleText);
     if (area.empty()) {
       Report(
           "the AREA line has no area name: a nameless area matches the empty area filter, so "
           "every run without -AREA works it, whatever its schedule");
-    } else if (area == line.schedule && OneWord(AfterFirstWord(text))) {
+    } else if (area == line.scheduleText && OneWord(AfterFirstWord(text))) {
       Report("area " + Shown(area) + " has no schedule" +
              (problem.text.empty() ? ": its name is taken as the schedule text"
                                    : TabNote(area) +
@@ -676,8 +676,7 @@ class Checker {
       Report("the mask " + Shown(mask) +
              " holds a tab, which separates no words: the search looks for names with a tab "
              "in them");
-    EntryOptions options;
-    ParseEntryOptions(entry, options);
+    const EntryOptions& options = line.entry.options;
     CheckRelative("the mask ", mask);
     CheckSearch(keyword, mask, options);
     for (const std::string& problem :

@@ -47,30 +47,29 @@ bool SkipName(std::string_view whole, std::string_view& name, std::string_view& 
   return true;
 }
 
-}  // namespace
-
-bool LimitLineValue(std::string_view line, std::string_view keyword, std::int32_t& limit) {
-  ShortString trimmed = TrimLeadingBlanks(line);
-  std::size_t blank = trimmed.view().find(' ');
-  // A keyword alone, without a blank after it, is not a limit line.
-  if (blank == std::string_view::npos) return false;
-  if (!SameUpper(trimmed.view().substr(0, blank), UpperText(keyword))) return false;
+// For a line whose first word is the keyword followed by a blank: the limit
+// the line sets; false when it is no limit line (a keyword alone is none).
+bool LimitValue(std::string_view text, ConfigLine& line) {
+  ShortString trimmed = TrimLeadingBlanks(text);
+  if (trimmed.view().find(' ') == std::string_view::npos) return false;
   int errorPos = 0;
-  limit = TextToNumber(ArgumentText(trimmed), errorPos);
+  line.limit = TextToNumber(ArgumentText(trimmed), errorPos);
+  line.limitIsNumber = errorPos == 0;
   return true;
 }
+
+}  // namespace
 
 void Classify(ConfigLine& line, bool inBlock) {
   std::string_view text = line.text.view();
   if (line.byteOrderMark) text.remove_prefix(kByteOrderMark.size());
   line.kind = LineKind::kOther;
-  // Every keyword is told by its first letter; most lines are skip lines
-  // and remarks, so the rest of the work is done only where it can matter.
+  // Most lines are skip lines and remarks: the rest of the work is done only
+  // where a line can matter.
+  if (!CanMatter(text, inBlock ? LinePlace::kBlock : LinePlace::kOutside)) return;
   std::string_view trimmed = DropBlanks(text);
-  char initial = trimmed.empty() ? '\0' : AsciiUpper(trimmed.front());
+  std::string_view keyword = Word(trimmed);
   if (!inBlock) {
-    if (initial != 'P' && initial != 'A') return;
-    std::string_view keyword = Word(trimmed);
     if (Same(keyword, "POSTPROG")) {
       line.kind = LineKind::kPostProg;
     } else if (Same(keyword, "APPENDDESC")) {
@@ -79,43 +78,29 @@ void Classify(ConfigLine& line, bool inBlock) {
       line.kind = LineKind::kArea;
       ShortString areaText = AfterFirstWord(text);
       line.argument = FirstWord(areaText);
-      line.schedule = AfterFirstWord(areaText);
+      line.scheduleText = AfterFirstWord(areaText);
+      ParseSchedule(line.scheduleText, line.schedule);
       return;
     }
     if (line.kind != LineKind::kOther) line.argument = AfterFirstWord(text);
     return;
   }
-  switch (initial) {
-    case 'E':
-      if (Same(text, "END")) line.kind = LineKind::kEnd;
-      return;
-    case 'S': {
-      char second = trimmed.size() > 1 ? AsciiUpper(trimmed[1]) : '\0';
-      if (second == 'I') {
-        if (Same(Word(trimmed), "SIZE") && LimitLineValue(text, "SIZE", line.limit))
-          line.kind = LineKind::kSize;
-      } else if (second == 'K' && SkipName(line.whole, line.skipped, line.skippedExact)) {
-        line.kind = LineKind::kSkip;
-      }
-      return;
-    }
-    case 'C':
-      if (Same(Word(trimmed), "COUNT") && LimitLineValue(text, "COUNT", line.limit))
-        line.kind = LineKind::kCount;
-      return;
-    case 'W':
-      if (Same(Word(trimmed), "WHEN")) line.kind = LineKind::kWhen;
-      break;
-    case 'D':
-      if (Same(Word(trimmed), "DIRECTORY")) line.kind = LineKind::kDirectory;
-      break;
-    case 'F':
-      if (Same(Word(trimmed), "FILE")) line.kind = LineKind::kFile;
-      break;
-    default:
-      return;
+  if (Same(text, "END")) {
+    line.kind = LineKind::kEnd;
+  } else if (Same(keyword, "SIZE") || Same(keyword, "COUNT")) {
+    if (LimitValue(text, line))
+      line.kind = AsciiUpper(keyword.front()) == 'S' ? LineKind::kSize : LineKind::kCount;
+  } else if (SkipName(line.whole, line.skipped, line.skippedExact)) {
+    line.kind = LineKind::kSkip;
+  } else if (Same(keyword, "WHEN")) {
+    line.kind = LineKind::kWhen;
+    line.argument = line.scheduleText = AfterFirstWord(text);
+    ParseSchedule(line.scheduleText, line.schedule);
+  } else if (Same(keyword, "DIRECTORY") || Same(keyword, "FILE")) {
+    line.kind = AsciiUpper(keyword.front()) == 'D' ? LineKind::kDirectory : LineKind::kFile;
+    line.argument = AfterFirstWord(text);
+    ParseEntry(line.argument, line.entry);
   }
-  if (line.kind != LineKind::kOther) line.argument = AfterFirstWord(text);
 }
 
 bool ConfigReader::Next(ConfigLine& line) {
@@ -126,8 +111,9 @@ bool ConfigReader::Next(ConfigLine& line) {
   line.number = ++number_;
   line.byteOrderMark = line.number == 1 && line.text.view().substr(0, 3) == kByteOrderMark;
   if (!line.argument.empty()) line.argument = ShortString();
-  if (!line.schedule.empty()) line.schedule = ShortString();
+  if (!line.scheduleText.empty()) line.scheduleText = ShortString();
   line.limit = 0;
+  line.limitIsNumber = false;
   line.skipped = line.skippedExact = {};
   Classify(line, inBlock_);
   if (line.kind == LineKind::kArea) inBlock_ = true;

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "config/schedule.h"
+#include "hatch/entry_options.h"
 #include "support/short_string.h"
 #include "support/text_file.h"
 
@@ -26,7 +28,8 @@ enum class LineKind {
   kSkip,
 };
 
-// One line, read once into what both the run and the checker need.
+// One line, read once into what the run, the checker and the plan need:
+// nobody parses a line's text again.
 struct ConfigLine {
   std::int32_t number = 0;  // 1-based line number
   std::string_view whole;   // every character but the CRs, valid until the next read
@@ -38,8 +41,12 @@ struct ConfigLine {
   // POSTPROG, APPENDDESC, WHEN, DIRECTORY, FILE: the text after the keyword
   // (a line of one word yields that word). AREA: the area's name.
   ShortString argument;
-  ShortString schedule;      // AREA: the schedule text (the name when there is none)
-  std::int32_t limit = 0;    // SIZE, COUNT: the value, 0 when it is no number
+  // AREA: the schedule text (the name when there is none); WHEN: its argument.
+  ShortString scheduleText;
+  Schedule schedule;       // AREA, WHEN: the schedule, parsed
+  std::int32_t limit = 0;  // SIZE, COUNT: the value, 0 when it is no number
+  bool limitIsNumber = false;  // SIZE, COUNT: the value text reads as a number
+  ParsedEntry entry;       // DIRECTORY, FILE: the mask and the options
   std::string_view skipped;  // SKIP: the recorded name, whole, as written
   // SKIP: the name after the keyword and exactly one blank, for names that
   // begin with a blank themselves.
@@ -79,22 +86,35 @@ class ConfigReader {
   bool inBlock_ = false;
 };
 
-// The first letter of a line's first word, upper-cased ('\0' for none):
-// every keyword is told by it.
-inline char KeywordInitial(std::string_view text) {
+// Where a line stands, for telling which lines can matter there.
+enum class LinePlace {
+  kOutside,    // outside the blocks: POSTPROG, APPENDDESC, AREA
+  kBlock,      // in a block being worked: END, the limits, WHEN, the entries, Skip
+  kIdleBlock,  // in a block not due (yet): only END and WHEN change its course
+};
+
+// The one rule for which lines can matter where they stand, told by the
+// first letter of the first word; every other line is copied as it stands.
+inline bool CanMatter(std::string_view text, LinePlace place) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
-  if (i == text.size()) return '\0';
+  if (i == text.size()) return false;
   char c = text[i];
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  switch (place) {
+    case LinePlace::kOutside:
+      return c == 'P' || c == 'A';
+    case LinePlace::kBlock:
+      return c == 'E' || c == 'S' || c == 'C' || c == 'W' || c == 'D' || c == 'F';
+    case LinePlace::kIdleBlock:
+      return c == 'E' || c == 'W';
+  }
+  return false;
 }
 
 // The meaning of one line's text (already cut to 255) inside or outside a
 // block; `whole` is the line however long.
 void Classify(ConfigLine& line, bool inBlock);
 
-// For a line whose first word is the keyword followed by a blank: the limit
-// the line sets; false when it is no limit line.
-bool LimitLineValue(std::string_view line, std::string_view keyword, std::int32_t& limit);
 
 }  // namespace brimvel

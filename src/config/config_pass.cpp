@@ -30,8 +30,7 @@ int CopyLines(PassContext& pass, TextFile& config) {
     // Outside the blocks only POSTPROG, APPENDDESC and AREA mean anything;
     // every other line goes over as it stands.
     std::string_view quiet = reader.TakeQuietLines(pass.out.lineEnd(), [](std::string_view text) {
-      char initial = KeywordInitial(text);
-      return initial != 'P' && initial != 'A';
+      return !CanMatter(text, LinePlace::kOutside);
     });
     if (!quiet.empty()) {
       if (int code = pass.out.Write(quiet); code != 0) return code;

@@ -1,50 +1,84 @@
 #include "config/schedule.h"
 
+#include <algorithm>
+
 #include "support/string_utils.h"
 
 namespace brimvel {
 
-bool NumberListHas(std::string_view list, std::int32_t value) {
+namespace {
+
+// The numbers of a list, word by word; a word that is no number matches nothing.
+void ReadNumbers(std::string_view list, std::vector<std::int32_t>& numbers) {
   ShortString rest(list);
   while (!rest.empty()) {
     int errorPos = 0;
     std::int32_t number = TextToNumber(FirstWord(rest), errorPos);
-    if (errorPos == 0 && number == value) return true;
+    if (errorPos == 0) numbers.push_back(number);
     if (rest.view().find(' ') != std::string_view::npos) {
       rest = AfterFirstWord(rest);
     } else {
       rest = ShortString();
     }
   }
+}
+
+}  // namespace
+
+bool NumberListHas(std::string_view list, std::int32_t value) {
+  std::vector<std::int32_t> numbers;
+  ReadNumbers(list, numbers);
+  return std::find(numbers.begin(), numbers.end(), value) != numbers.end();
+}
+
+void ParseSchedule(std::string_view text, Schedule& schedule) {
+  schedule.word = ScheduleWord::kNone;
+  schedule.numbers.clear();
+  ShortString word = FirstWord(text);
+  ShortString rest = AfterFirstWord(text);
+  // A one-word text reads as its own list: that is no list.
+  schedule.list = word != rest;
+  ShortString keyword = UpperText(word);
+  if (UpperText(text) == "DAILY") {
+    schedule.word = ScheduleWord::kDaily;
+  } else if (keyword == "WEEKLY") {
+    schedule.word = ScheduleWord::kWeekly;
+  } else if (keyword == "MONTHLY") {
+    schedule.word = ScheduleWord::kMonthly;
+  } else if (keyword == "YEARLY") {
+    schedule.word = ScheduleWord::kYearly;
+  }
+  if (schedule.list) ReadNumbers(rest, schedule.numbers);
+}
+
+Schedule ParseSchedule(std::string_view text) {
+  Schedule schedule;
+  ParseSchedule(text, schedule);
+  return schedule;
+}
+
+bool ScheduleDue(const Schedule& schedule, const DateParts& today) {
+  auto listed = [&schedule](std::int32_t value) {
+    return std::find(schedule.numbers.begin(), schedule.numbers.end(), value) !=
+           schedule.numbers.end();
+  };
+  switch (schedule.word) {
+    case ScheduleWord::kDaily:
+      return true;
+    case ScheduleWord::kWeekly:
+      return schedule.list ? listed(today.dayOfWeek) : today.dayOfWeek == 1;
+    case ScheduleWord::kMonthly:
+      return schedule.list ? listed(today.day) : today.day == 1;
+    case ScheduleWord::kYearly:
+      return (!schedule.list || listed(today.year)) && today.month == 1 && today.day == 1;
+    case ScheduleWord::kNone:
+      break;
+  }
   return false;
 }
 
 bool ScheduleDue(std::string_view schedule, const DateParts& today) {
-  bool due = false;
-  if (UpperText(schedule) == "DAILY") due = true;
-  ShortString word = FirstWord(schedule);
-  ShortString rest = AfterFirstWord(schedule);
-  bool noList = word == rest;
-  ShortString keyword = UpperText(word);
-  if (keyword == "YEARLY") {
-    if ((noList || NumberListHas(rest, today.year)) && today.month == 1 && today.day == 1)
-      due = true;
-  }
-  if (keyword == "MONTHLY") {
-    if (noList) {
-      if (today.day == 1) due = true;
-    } else if (NumberListHas(rest, today.day)) {
-      due = true;
-    }
-  }
-  if (keyword == "WEEKLY") {
-    if (noList) {
-      if (today.dayOfWeek == 1) due = true;
-    } else if (NumberListHas(rest, today.dayOfWeek)) {
-      due = true;
-    }
-  }
-  return due;
+  return ScheduleDue(ParseSchedule(schedule), today);
 }
 
 }  // namespace brimvel

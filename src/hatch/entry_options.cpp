@@ -1,20 +1,55 @@
 #include "hatch/entry_options.h"
 
+#include <algorithm>
+
 #include "support/string_utils.h"
 
 namespace brimvel {
 
+namespace {
+
+// Where the word whose value GetOptionValue takes stands: the first word
+// that is the name itself.
+std::size_t ValueWordAt(std::string_view name, std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    while (at < text.size() && text[at] == ' ') ++at;
+    std::size_t end = std::min(text.find(' ', at), text.size());
+    if (SameUpper(text.substr(at, end - at), name)) return at;
+    at = end;
+  }
+  return EntryOptions::kAbsent;
+}
+
+}  // namespace
+
 void ParseEntryOptions(std::string_view entryText, EntryOptions& options) {
   // A longer line is written back whole, but only its first 255 characters count.
   const ShortString text(entryText);
+  const ShortString upper = UpperText(text);
   options = EntryOptions();
-  OptionPresent("-STAY", options.stay, text);
-  OptionPresent("-DELETE", options.deleteFile, text);
-  OptionPresent("-ANYSIZE", options.anySize, text);
-  OptionPresent("-ANYCOUNT", options.anyCount, text);
-  OptionPresent("-HIDDEN", options.hidden, text);
+  bool* flags[] = {&options.stay, &options.deleteFile, &options.anySize, &options.anyCount,
+                   &options.hidden};
+  for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f) {
+    options.flagAt[f] = upper.view().find(kEntryFlagNames[f]);
+    *flags[f] = options.flagAt[f] != EntryOptions::kAbsent;
+  }
   GetOptionValue("-DESC", options.desc, text);
   GetOptionValue("-OPTION", options.option, text);
+  if (!options.desc.empty()) options.descAt = ValueWordAt("-DESC", text);
+  if (!options.option.empty()) options.optionAt = ValueWordAt("-OPTION", text);
+}
+
+void ParseEntry(std::string_view entryText, ParsedEntry& entry) {
+  entry.text = entryText;
+  entry.mask = FirstWord(entryText);
+  ParseEntryOptions(entryText, entry.options);
+}
+
+ParsedEntry ParseEntry(std::string_view entryText) {
+  ParsedEntry entry;
+  ParseEntry(entryText, entry);
+  return entry;
 }
 
 }  // namespace brimvel

@@ -1,13 +1,22 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string_view>
 
 #include "support/short_string.h"
 
 namespace brimvel {
 
-// The options of one DIRECTORY or FILE line, refilled at every entry line.
+// The flags an entry line can carry, in the order of kEntryFlagNames.
+enum EntryFlag : std::size_t { kStayFlag, kDeleteFlag, kAnySizeFlag, kAnyCountFlag, kHiddenFlag };
+inline constexpr std::array<std::string_view, 5> kEntryFlagNames = {"-STAY", "-DELETE", "-ANYSIZE",
+                                                                    "-ANYCOUNT", "-HIDDEN"};
+
+// The options of one DIRECTORY or FILE line.
 struct EntryOptions {
+  static constexpr std::size_t kAbsent = std::string_view::npos;
+
   bool stay = false;
   bool deleteFile = false;
   bool anySize = false;
@@ -15,10 +24,28 @@ struct EntryOptions {
   bool hidden = false;
   ShortString desc;
   ShortString option;
+  // Where in the entry text each flag's name was first found (kAbsent when
+  // not): a flag counts wherever it stands, inside the mask or a value too.
+  std::array<std::size_t, kEntryFlagNames.size()> flagAt{kAbsent, kAbsent, kAbsent, kAbsent,
+                                                         kAbsent};
+  // Where the -DESC and -OPTION words whose values were taken stand.
+  std::size_t descAt = kAbsent;
+  std::size_t optionAt = kAbsent;
+
+  bool Has(EntryFlag flag) const { return flagAt[flag] != kAbsent; }
+};
+
+// One DIRECTORY or FILE line's entry, read once by the configuration reader.
+struct ParsedEntry {
+  ShortString text;  // everything after the keyword, as far as it is read
+  ShortString mask;  // its first word
+  EntryOptions options;
 };
 
 // Flags are plain substring tests anywhere in the entry text (the mask
 // included); -DESC and -OPTION take the next word or a double-quoted text.
 void ParseEntryOptions(std::string_view entryText, EntryOptions& options);
+void ParseEntry(std::string_view entryText, ParsedEntry& entry);
+ParsedEntry ParseEntry(std::string_view entryText);
 
 }  // namespace brimvel

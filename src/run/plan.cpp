@@ -100,8 +100,7 @@ int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& conf
   std::set<std::string> listed;
   while (reader.Next(line)) {
     if (line.kind != LineKind::kDirectory && line.kind != LineKind::kFile) continue;
-    ShortString mask = FirstWord(line.argument);
-    std::string directory(DirectoryPart(mask.view(), real.DirectorySeparators()));
+    std::string directory(DirectoryPart(line.entry.mask.view(), real.DirectorySeparators()));
     if (!listed.insert(directory).second) continue;
     std::vector<FoundEntry> entries;
     int code = real.List(directory, entries);

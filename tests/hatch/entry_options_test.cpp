@@ -81,6 +81,17 @@ TEST(ParseEntryOptionsTest, NothingCarriesOverFromThePreviousEntry) {
   ExpectOptions(options, {"", "", ""});
 }
 
+// Where each option was found, for the checker to say why it acts.
+TEST(ParseEntryOptionsTest, RecordsWhereEachOptionWasFound) {
+  EntryOptions o;
+  ParseEntryOptions("out-stay/* -desc \"no -Delete\" -STAY -OPTION x -DESC y", o);
+  EXPECT_EQ(o.flagAt[kStayFlag], 3u);  // the first place, inside the mask
+  EXPECT_EQ(o.flagAt[kDeleteFlag], 21u);
+  EXPECT_FALSE(o.Has(kHiddenFlag));
+  EXPECT_EQ(o.descAt, 11u);  // the word whose value was taken
+  EXPECT_EQ(o.optionAt, 36u);
+}
+
 // Only the first 255 characters of an entry are parsed, even when the line
 // itself is longer (it is written back whole).
 TEST(ParseEntryOptionsTest, ReadsOnlyTheFirst255Characters) {
