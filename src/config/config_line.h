@@ -43,11 +43,11 @@ struct ConfigLine {
   ShortString argument;
   // AREA: the schedule text (the name when there is none); WHEN: its argument.
   ShortString scheduleText;
-  Schedule schedule;       // AREA, WHEN: the schedule, parsed
-  std::int32_t limit = 0;  // SIZE, COUNT: the value, 0 when it is no number
+  Schedule schedule;           // AREA, WHEN: the schedule, parsed
+  std::int32_t limit = 0;      // SIZE, COUNT: the value, 0 when it is no number
   bool limitIsNumber = false;  // SIZE, COUNT: the value text reads as a number
-  ParsedEntry entry;       // DIRECTORY, FILE: the mask and the options
-  std::string_view skipped;  // SKIP: the recorded name, whole, as written
+  ParsedEntry entry;           // DIRECTORY, FILE: the mask and the options
+  std::string_view skipped;    // SKIP: the recorded name, whole, as written
   // SKIP: the name after the keyword and exactly one blank, for names that
   // begin with a blank themselves.
   std::string_view skippedExact;
@@ -115,6 +115,5 @@ inline bool CanMatter(std::string_view text, LinePlace place) {
 // The meaning of one line's text (already cut to 255) inside or outside a
 // block; `whole` is the line however long.
 void Classify(ConfigLine& line, bool inBlock);
-
 
 }  // namespace brimvel
