@@ -23,6 +23,7 @@
 #include <cstring>
 
 #include "support/command_line.h"
+#include "support/console_control.h"
 
 namespace brimvel::platform {
 
@@ -387,21 +388,21 @@ namespace {
 // The noted console event as the matching POSIX signal number, 0 while none.
 volatile LONG interruption = 0;
 
-constexpr LONG kSigHup = 1;
-constexpr LONG kSigInt = 2;
-constexpr LONG kSigTerm = 15;
+static_assert(CTRL_C_EVENT == kCtrlCEvent && CTRL_BREAK_EVENT == kCtrlBreakEvent &&
+              CTRL_CLOSE_EVENT == kCtrlCloseEvent && CTRL_LOGOFF_EVENT == kCtrlLogoffEvent &&
+              CTRL_SHUTDOWN_EVENT == kCtrlShutdownEvent);
 
 BOOL WINAPI NoteInterruption(DWORD event) {
-  LONG number = kSigTerm;  // log-off and shutdown
-  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) number = kSigInt;
-  if (event == CTRL_CLOSE_EVENT) number = kSigHup;
-  // The second request goes on to the default handler, which ends the process.
-  if (InterlockedCompareExchange(&interruption, number, 0) != 0) return FALSE;
-  if (number == kSigInt) return TRUE;
-  // After any other event the system ends the process once this returns;
-  // waiting here leaves the run the time the system grants to finish the
-  // current hand-over and record it.
-  Sleep(INFINITE);
+  ConsoleDecision decision = DecideConsoleEvent(event, static_cast<int>(interruption));
+  // Of two requests that come together only one is noted; the other goes on
+  // to the default handler, which ends the process.
+  if (decision.answer == ConsoleAnswer::kPassOn ||
+      InterlockedCompareExchange(&interruption, decision.signal, 0) != 0)
+    return FALSE;
+  // After a closed console, a log-off or a shutdown the system ends the
+  // process once this returns; waiting here leaves the run the time the
+  // system grants to finish the current hand-over and record it.
+  if (decision.answer == ConsoleAnswer::kHold) Sleep(INFINITE);
   return TRUE;
 }
 
