@@ -1,5 +1,6 @@
 #include "config/area_block.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,7 @@ void Add(PassTotals& totals, const EntryResult& result) {
   totals.heldBack += result.heldBack;
   totals.notStarted += result.notStarted;
   totals.failed += result.failed;
+  totals.refused += result.refused;
   if (result.SearchFailed()) totals.searchFailures += 1;
 }
 
@@ -72,6 +74,29 @@ void Add(PassTotals& totals, const EntryResult& result) {
 void AddSkip(SkipList& skips, const ConfigLine& line) {
   skips.Add(line.skipped);
   if (line.skippedExact.size() != line.skipped.size()) skips.Add(line.skippedExact);
+}
+
+// The line that keeps one file of a FILE entry waiting: the entry's line
+// with its mask replaced by the file's path. A byte that cannot stand for
+// itself in a mask (a blank, a control byte, a quote, a star), or a "-" that
+// would make part of the path read as an option, becomes "?", which
+// matches it.
+std::string WaitingFileLine(std::string_view whole, std::string_view path) {
+  std::size_t at = whole.find_first_not_of(' ');
+  at = whole.find(' ', at);
+  at = whole.find_first_not_of(' ', at);
+  if (at == std::string_view::npos) at = whole.size();  // a line of one word
+  std::size_t maskEnd = std::min(whole.find(' ', at), whole.size());
+  std::string mask(path);
+  const std::string upper = UpperText(path).str();
+  for (std::size_t i = 0; i < mask.size(); ++i) {
+    unsigned char b = static_cast<unsigned char>(mask[i]);
+    if (b <= 0x20 || mask[i] == '"' || mask[i] == '*') mask[i] = '?';
+  }
+  for (std::string_view flag : {"-STAY", "-DELETE", "-ANYSIZE", "-ANYCOUNT", "-HIDDEN"})
+    for (std::size_t i = upper.find(flag); i != std::string::npos; i = upper.find(flag, i + 1))
+      mask[i] = '?';
+  return std::string(whole.substr(0, at)) + mask + std::string(whole.substr(maskEnd));
 }
 
 // A SIZE or COUNT line sets its limit for the entries below it.
@@ -151,10 +176,12 @@ int ReadBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine, Are
 bool EntryStays(LineKind kind, const EntryResult& result, const EntryOptions& options) {
   if (options.stay) return true;
   // A DIRECTORY entry is dropped once it finds nothing new, never while it
-  // has work left. A FILE entry is dropped once it handed something over:
-  // it keeps no record of its files, so keeping it would hand them over again.
+  // has work left. A FILE entry gives way once a file of it went out (in
+  // this entry or an earlier one of the run): it keeps no record of its
+  // files, so keeping its mask would hand them over again; the files still
+  // waiting get a line each.
   if (kind == LineKind::kDirectory) return result.handedOver > 0 || result.WorkLeft();
-  return result.handedOver == 0;
+  return result.handedOver + result.alreadyGone == 0;
 }
 
 int CopyLine(TextFile& out, const ConfigLine& line) {
@@ -245,6 +272,12 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
               HatchFileEntry(hatch, line.argument, line.entry.options, totals, area);
           Add(pass.totals, result);
           keep = EntryStays(line.kind, result, line.entry.options);
+          // A FILE entry that gives way leaves one line per file still waiting.
+          if (!keep) {
+            for (const std::string& path : result.waiting)
+              if (int code = pass.out.WriteLine(WaitingFileLine(line.whole, path)); code != 0)
+                return code;
+          }
         }
         break;
       default:

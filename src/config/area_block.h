@@ -21,11 +21,14 @@ struct PassTotals {
   std::int32_t failed = 0;
   std::int32_t dropped = 0;         // entry lines left out of the new configuration
   std::int32_t searchFailures = 0;  // entries kept because their search failed
+  std::int32_t refused = 0;         // files that cannot be handed over as they stand
   bool areaFound = false;           // a block had the name -AREA asked for
   int interruption = 0;             // the signal that stopped the hand-overs, 0 when none
 
   // Whether anything went wrong that a scheduler should hear of.
-  bool AnyFailure() const { return notStarted > 0 || failed > 0 || searchFailures > 0; }
+  bool AnyFailure() const {
+    return notStarted > 0 || failed > 0 || searchFailures > 0 || refused > 0;
+  }
 };
 
 // Everything a pass works with. `out` is the new configuration.

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
 
 #include "support/short_string.h"
 
@@ -20,6 +23,11 @@ struct AreaRecord {
 struct BlockTotals {
   std::int32_t hatchedCount = 0;
   std::int64_t hatchedBytes = 0;
+  // The files handed over so far, by identity (device and file index) where
+  // the platform tells it, else by path: two entries whose masks meet hand
+  // a file over once.
+  std::set<std::pair<std::uint64_t, std::uint64_t>> filesHandedOver;
+  std::set<std::string> pathsHandedOver;
 };
 
 }  // namespace brimvel

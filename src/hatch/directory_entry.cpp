@@ -33,11 +33,15 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
       return result;
     }
     FoundFile file{entry.name, pathDirectory + (upperPaths ? UpperWhole(entry.name) : entry.name),
-                   static_cast<std::int64_t>(entry.size)};
+                   static_cast<std::int64_t>(entry.size), &entry};
     Offered offered = OfferFile(context, area, options, &skips, file, totals, result);
     if (offered == Offered::kInterrupted) break;
-    if (offered == Offered::kHandedOver) result.recorded.push_back(entry.name);
-    if (offered == Offered::kListed || offered == Offered::kHeldBack)
+    // A file an earlier entry handed over is listed here too, so that a
+    // later run does not offer it through this entry either.
+    if (offered == Offered::kHandedOver || offered == Offered::kAlreadyGone)
+      result.recorded.push_back(entry.name);
+    if (offered == Offered::kListed || offered == Offered::kHeldBack ||
+        offered == Offered::kAlreadyGone)
       log.Status("Skipping " + ShortString(entry.name) + " [" + NumberText(file.size) + "/" +
                  NumberText(totals.hatchedCount) + "]");
   }

@@ -35,10 +35,17 @@ EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryTe
     return result;
   }
 
-  for (const FoundEntry& entry : found) {
-    FoundFile file{entry.name, directory + entry.name, static_cast<std::int64_t>(entry.size)};
-    if (OfferFile(context, area, options, nullptr, file, totals, result) == Offered::kInterrupted)
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    FoundFile file{found[i].name, directory + found[i].name,
+                   static_cast<std::int64_t>(found[i].size), &found[i]};
+    Offered offered = OfferFile(context, area, options, nullptr, file, totals, result);
+    if (offered == Offered::kInterrupted) {
+      for (std::size_t rest = i; rest < found.size(); ++rest)
+        result.waiting.push_back(directory + found[rest].name);
       break;
+    }
+    if (offered != Offered::kHandedOver && offered != Offered::kAlreadyGone)
+      result.waiting.push_back(file.path);
     // -HIDDEN takes only the first file the search finds.
     if (options.hidden) break;
   }

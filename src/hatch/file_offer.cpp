@@ -51,6 +51,22 @@ bool SafeToHatch(RunLog& log, std::string_view path, std::string_view name) {
   return true;
 }
 
+namespace {
+
+// Whether an earlier entry of the block handed this file over; `remember`
+// notes it as handed over now.
+bool HandedOverBefore(BlockTotals& totals, const FoundFile& file, bool remember) {
+  if (file.listed != nullptr && file.listed->fileIndex != 0) {
+    auto key = std::make_pair(file.listed->device, file.listed->fileIndex);
+    return remember ? !totals.filesHandedOver.insert(key).second
+                    : totals.filesHandedOver.count(key) != 0;
+  }
+  return remember ? !totals.pathsHandedOver.insert(file.path).second
+                  : totals.pathsHandedOver.count(file.path) != 0;
+}
+
+}  // namespace
+
 Offered OfferFile(const HatchContext& context, const AreaRecord& area, const EntryOptions& options,
                   const SkipList* skips, const FoundFile& file, BlockTotals& totals,
                   EntryResult& result) {
@@ -58,8 +74,15 @@ Offered OfferFile(const HatchContext& context, const AreaRecord& area, const Ent
     result.interrupted = true;
     return Offered::kInterrupted;
   }
-  if (!SafeToHatch(context.log, file.path, file.name)) return Offered::kRefused;
+  if (!SafeToHatch(context.log, file.path, file.name)) {
+    result.refused += 1;
+    return Offered::kRefused;
+  }
   if (skips != nullptr && skips->Contains(file.name)) return Offered::kListed;
+  if (HandedOverBefore(totals, file, false)) {
+    result.alreadyGone += 1;
+    return Offered::kAlreadyGone;
+  }
   if (!WithinLimits(area, file.size, totals, options)) {
     result.heldBack += 1;
     if (context.observer != nullptr)
@@ -75,10 +98,11 @@ Offered OfferFile(const HatchContext& context, const AreaRecord& area, const Ent
     totals.hatchedBytes -= file.size;
     context.log.Error(" -> " + ShortString(file.path) +
                       " is this run's own configuration, passed over");
+    result.refused += 1;
     return Offered::kRefused;
   }
   context.log.Status(HatchingMessage(file.name, area, totals));
-  HandOver handOver = HatchFile(context, file.path, area, options);
+  HandOver handOver = HatchFile(context, file.path, area, options, file.listed);
   if (handOver == HandOver::kNotStarted || handOver == HandOver::kNotRun) {
     // A program that never started handed nothing over: the file neither
     // counts against the limits nor gets recorded.
@@ -90,11 +114,14 @@ Offered OfferFile(const HatchContext& context, const AreaRecord& area, const Ent
                       ShortString(file.path));
     return Offered::kNotStarted;
   }
+  HandedOverBefore(totals, file, true);
   result.handedOver += 1;
   result.bytes += file.size;
-  if (handOver == HandOver::kFailed) result.failed += 1;
+  // A file that went out but could not be deleted stays recorded; the
+  // failure is still one.
+  if (handOver == HandOver::kFailed || handOver == HandOver::kNotDeleted) result.failed += 1;
   if (context.observer != nullptr) context.observer->HandedOver(area, file.path, file.size);
-  return Offered::kHandedOver;
+  return handOver == HandOver::kChanged ? Offered::kChanged : Offered::kHandedOver;
 }
 
 }  // namespace brimvel

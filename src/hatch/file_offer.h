@@ -15,9 +15,11 @@ namespace brimvel {
 // What became of one found file offered for hand-over.
 enum class Offered {
   kHandedOver,   // its program ran, whatever it ended with (or would, in a dry run)
+  kChanged,      // handed over, but a new version took its path meanwhile and waits
   kNotStarted,   // its program could not be started: the file waits for a later run
   kHeldBack,     // the block's limits keep it for a later run
   kListed,       // a skip line records it already
+  kAlreadyGone,  // an earlier entry of the block handed it over in this run
   kRefused,      // it cannot be handed over as it stands (see SafeToHatch, IsOwnFile)
   kInterrupted,  // the run was asked to stop before it
 };
@@ -27,6 +29,7 @@ struct FoundFile {
   std::string_view name;  // as the search delivered it; shown in the log
   std::string path;       // as it is handed over
   std::int64_t size = 0;
+  const FoundEntry* listed = nullptr;  // as the search listed it; none for a stand-in
 };
 
 // Offers one found file: the stop request, its name, the skip list (when

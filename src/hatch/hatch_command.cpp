@@ -48,6 +48,35 @@ Command Expand(const HatchSettings& run, std::string_view path, const AreaRecord
   return result;
 }
 
+// Whether what stands at a path now is still the file that was chosen: a
+// new version dropped in place during the hand-over never went out.
+bool SameFile(const FoundEntry& chosen, const FoundEntry& now) {
+  if (chosen.fileIndex != 0 && (now.device != chosen.device || now.fileIndex != chosen.fileIndex))
+    return false;
+  return now.size == chosen.size && now.time == chosen.time && now.writeTime == chosen.writeTime;
+}
+
+HandOver DeleteHandedOver(const HatchContext& context, const std::string& path,
+                          const FoundEntry* chosen) {
+  RunLog& log = context.log;
+  FoundEntry now;
+  int code = context.fs.Describe(path, now);
+  // The program may have moved the file away itself: nothing is lost.
+  if (code == kFileNotFound || code == kPathNotFound) {
+    log.Line(" -> File " + ShortString(path) + " is gone already");
+    return HandOver::kDone;
+  }
+  if (code == 0 && chosen != nullptr && !SameFile(*chosen, now)) {
+    log.Error(" -> File " + ShortString(path) + " changed during its hand-over, kept");
+    return HandOver::kChanged;
+  }
+  log.Line(" -> Deleting file " + ShortString(path));
+  code = context.fs.Erase(path);
+  if (code == 0 || code == kFileNotFound) return HandOver::kDone;
+  log.Error(" -> File " + ShortString(path) + " not deleted: " + ErrorText(code, path));
+  return HandOver::kNotDeleted;
+}
+
 }  // namespace
 
 ShortString BuildCommand(const HatchSettings& run, std::string_view path, const AreaRecord& area,
@@ -56,7 +85,7 @@ ShortString BuildCommand(const HatchSettings& run, std::string_view path, const 
 }
 
 HandOver HatchFile(const HatchContext& context, std::string_view path, const AreaRecord& area,
-                   const EntryOptions& options) {
+                   const EntryOptions& options, const FoundEntry* chosen) {
   const HatchSettings& settings = context.settings;
   RunLog& log = context.log;
   Command built = Expand(settings, path, area, options);
@@ -95,10 +124,7 @@ HandOver HatchFile(const HatchContext& context, std::string_view path, const Are
     log.Error(" -> File " + ShortString(path) + " kept, its hand-over failed");
     return result;
   }
-  log.Line(" -> Deleting file " + ShortString(path));
-  if (int code = context.fs.Erase(std::string(path)); code != 0)
-    log.Error(" -> File " + ShortString(path) + " not deleted: " + ErrorText(code, path));
-  return result;
+  return DeleteHandedOver(context, std::string(path), chosen);
 }
 
 }  // namespace brimvel

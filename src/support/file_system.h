@@ -50,6 +50,11 @@ struct FoundEntry {
   std::uint8_t attributes = 0;  // kAttr* bits
   std::uint32_t time = 0;       // last write, local time, packed date-time layout
   std::uint64_t size = 0;
+  // Which file this is, however its path is spelt, and its last write to the
+  // platform's finest grain; 0 where the platform does not tell.
+  std::uint64_t device = 0;
+  std::uint64_t fileIndex = 0;
+  std::int64_t writeTime = 0;
 };
 
 class FileSystem {

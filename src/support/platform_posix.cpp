@@ -319,6 +319,10 @@ bool Describe(const std::string& path, const std::string& name, FoundEntry& entr
     entry.attributes |= kAttrHidden;
   entry.time = PackLocalTime(info.st_mtime);
   entry.size = static_cast<std::uint64_t>(info.st_size);
+  entry.device = static_cast<std::uint64_t>(info.st_dev);
+  entry.fileIndex = static_cast<std::uint64_t>(info.st_ino);
+  entry.writeTime =
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
   return true;
 }
 
@@ -333,8 +337,15 @@ int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries
   }
   while (struct dirent* item = readdir(dir)) {
     FoundEntry entry;
-    if (Describe(directory + item->d_name, item->d_name, entry))
+    errno = 0;
+    if (Describe(directory + item->d_name, item->d_name, entry)) {
       entries.push_back(std::move(entry));
+    } else if (errno == EACCES) {
+      // A directory that may be read but not searched (mode 744 of another
+      // user) shows names it cannot tell more about: it is not "not found".
+      closedir(dir);
+      return kAccessDenied;
+    }
   }
   closedir(dir);
   // Ascending by the upper-cased name, ties by the raw bytes: the same order

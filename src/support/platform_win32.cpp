@@ -292,6 +292,9 @@ FoundEntry Entry(const WIN32_FIND_DATAA& found) {
       (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrVolume | kAttrDirectory | kAttrArchive));
   entry.time = PackLocalTime(found.ftLastWriteTime);
   entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  entry.writeTime = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+      found.ftLastWriteTime.dwLowDateTime);
   return entry;
 }
 
