@@ -66,7 +66,12 @@ HandOver DeleteHandedOver(const HatchContext& context, const std::string& path,
     log.Line(" -> File " + ShortString(path) + " is gone already");
     return HandOver::kDone;
   }
-  if (code == 0 && chosen != nullptr && !SameFile(*chosen, now)) {
+  // A file that cannot be looked at cannot be known to be the one handed over.
+  if (code != 0) {
+    log.Error(" -> File " + ShortString(path) + " not deleted: " + ErrorText(code, path));
+    return HandOver::kNotDeleted;
+  }
+  if (chosen != nullptr && !SameFile(*chosen, now)) {
     log.Error(" -> File " + ShortString(path) + " changed during its hand-over, kept");
     return HandOver::kChanged;
   }
