@@ -6,8 +6,13 @@
 // Checked beyond the sanitizers: the run ends normally (a run-ending failure
 // on a readable text is a finding), and the rewritten configuration is the
 // old one with some DIRECTORY and FILE lines dropped and "Skip" lines added:
-// nothing else gained, lost or changed.
+// nothing else gained, lost or changed. And -CHECK agrees with the run: every
+// entry line it says the run keeps, drops or does not work is kept or
+// dropped so. Input lines that begin with "+" name files of the tree (they
+// stay in the configuration as remarks); every DIRECTORY and FILE line gets
+// a tag of its own, so that each can be found again after the rewrite.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/config_check.h"
+#include "fuzz_input.h"
 #include "run/driver.h"
 #include "support/memory_file_system.h"
 #include "support/string_utils.h"
@@ -76,13 +83,37 @@ bool Explains(const std::vector<std::string>& before, const std::vector<std::str
   return reach[at(n, m)] != 0;
 }
 
+std::size_t Count(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+// The configuration text: the input, every entry line tagged with its
+// number; the tree: the files the "+" lines name.
+std::string Generate(std::string_view input, MemoryFileSystem& fs) {
+  std::string text;
+  for (std::size_t number = 1; !input.empty(); ++number) {
+    std::string line(Part(input));
+    bool cr = !line.empty() && line.back() == '\r';
+    if (cr) line.pop_back();
+    if (line.size() > 1 && line.front() == '+' && line.find('\x1A') == std::string::npos)
+      fs.AddFile(line.substr(1), "payload\n");
+    ShortString keyword = UpperText(FirstWord(ShortString(line).view()).view());
+    if (keyword == "DIRECTORY" || keyword == "FILE") line += " #" + std::to_string(number);
+    text += line + (cr ? "\r\n" : "\n");
+  }
+  return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string text = kHeader + std::string(reinterpret_cast<const char*>(data), size);
   MemoryFileSystem fs;
-  for (const char* name : {"a.zip", "b.txt", "c d.dat", ".hidden", "sub/e.zip", "sub/F.ZIP"})
+  // The log and the day marker stand there as after any earlier run.
+  for (const char* name : {"a.zip", "b.txt", "c d.dat", ".hidden", "sub/e.zip", "sub/F.ZIP",
+                           "brimvel.log", "EVERYDAY.FLG"})
     fs.AddFile(name, "payload\n");
+  std::string text =
+      kHeader + Generate(std::string_view(reinterpret_cast<const char*>(data), size), fs);
   fs.AddFile("brimvel.cfg", text);
   // The text as it was, kept apart: the configuration may delete anything
   // in its own file system.
@@ -96,9 +127,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   QuietRunner runner;
   FixedClock clock(LocalTime{2026, 12, 9, 3, 6, 0, 0, 0});
   RunEnvironment env{fs, runner, clock, console, errors};
+  const CheckOutcome check = CheckConfiguration(fs, runner, clock, "brimvel.cfg", console);
   // -D: the day marker is not part of the pass.
   if (RunMain(env, {"-D"}) != 0) Fatal("the run failed on its own configuration");
-  if (!Explains(ReadLines(kept, "before.cfg"), ReadLines(fs, "brimvel.cfg")))
-    Fatal("the rewritten configuration gained, lost or changed a line");
+  const std::vector<std::string> before = ReadLines(kept, "before.cfg");
+  const std::vector<std::string> after = ReadLines(fs, "brimvel.cfg");
+  if (!Explains(before, after)) Fatal("the rewritten configuration gained, lost or changed a line");
+  for (const EntryVerdict& verdict : check.verdicts) {
+    const std::string& line = before.at(static_cast<std::size_t>(verdict.line - 1));
+    if (Count(before, line) != 1 || Added(line)) continue;  // a tag cut off behind a Ctrl-Z
+    if (Count(after, line) != (verdict.fate == EntryFate::kDropped ? 0u : 1u))
+      Fatal("-CHECK said otherwise of a line than the run did with it");
+  }
   return 0;
 }

@@ -5,10 +5,10 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "config/area_block.h"
 #include "config/config_line.h"
 #include "config/schedule.h"
 #include "hatch/entry_options.h"
@@ -24,25 +24,20 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-struct Flag {
-  std::string_view name;
-  bool EntryOptions::*field;
-  const char* effect;  // what the entry then does
-};
+enum class Severity { kError, kWarning, kNote };
 
-constexpr std::array<Flag, 5> kFlags = {{
-    {"-STAY", &EntryOptions::stay, "its line is never dropped from the configuration"},
-    {"-DELETE", &EntryOptions::deleteFile, "every file it hatches is deleted afterwards"},
-    {"-ANYSIZE", &EntryOptions::anySize, "SIZE does not limit its files"},
-    {"-ANYCOUNT", &EntryOptions::anyCount, "COUNT does not limit its files"},
-    {"-HIDDEN", &EntryOptions::hidden,
-     "a FILE entry whose search fails hands the mask itself over"},
-}};
-constexpr std::array<std::string_view, 2> kValueOptions = {"-DESC", "-OPTION"};
+// What each flag makes an entry do, in the order of kEntryFlagNames.
+constexpr std::array<const char*, 5> kFlagEffects = {
+    "its line is never dropped from the configuration",
+    "every file it hatches is deleted afterwards", "SIZE does not limit its files",
+    "COUNT does not limit its files", "a FILE entry whose search fails hands the mask itself over"};
 // How the macros are spelled in messages; the expansion itself decides what
 // a template holds.
 constexpr std::array<std::string_view, 5> kMacroNames = {"@File", "@Area", "@Option", "@AppDesc",
                                                          "@Desc"};
+// The keywords a misspelling is looked for; END is too short to guess at.
+constexpr std::array<std::string_view, 9> kKeywords = {
+    "POSTPROG", "APPENDDESC", "AREA", "SIZE", "COUNT", "WHEN", "DIRECTORY", "FILE", "SKIP"};
 
 bool HasTab(std::string_view text) { return text.find('\t') != npos; }
 bool OneWord(std::string_view text) { return TrimLeadingBlanks(text).view().find(' ') == npos; }
@@ -78,22 +73,18 @@ std::vector<std::string_view> Words(std::string_view text) {
   return words;
 }
 
-std::size_t QuoteCount(std::string_view text) {
-  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '"'));
-}
+bool OddQuotes(std::string_view text) { return std::count(text.begin(), text.end(), '"') % 2 != 0; }
 
-// What the reader makes of a line that starts with this line's first word,
-// whatever follows it: the keyword, if the word is one in that place.
-LineKind KeywordKind(std::string_view text, bool inBlock) {
-  std::string word(FirstWordView(text));
-  ConfigLine probe;
-  for (const std::string& candidate : {word, word + " 0"}) {
-    probe.text = ShortString(candidate);
-    probe.whole = probe.text.view();
-    Classify(probe, inBlock);
-    if (probe.kind != LineKind::kOther) break;
+// The keyword a word, in capitals, is one letter from (two for the long ones).
+std::string_view NearKeyword(std::string_view word) {
+  ShortString upper = UpperText(word);
+  if (upper.size() < 4 || upper.view().find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != npos)
+    return {};
+  for (std::string_view keyword : kKeywords) {
+    std::size_t distance = EditDistance(upper.view(), keyword);
+    if (distance > 0 && distance <= (keyword.size() > 5 ? 2u : 1u)) return keyword;
   }
-  return probe.kind;
+  return {};
 }
 
 // A keyword hidden by a tab: the first word holds a tab, and what stands
@@ -108,39 +99,15 @@ std::string TabbedKeyword(std::string_view text) {
   return keyword ? UpperText(candidate).str() : std::string();
 }
 
-// A line that reads as END to a human but is not exactly END.
-bool LooksLikeEnd(std::string_view line) {
-  std::size_t start = line.find_first_not_of(" \t");
-  if (start == npos) return false;
-  std::size_t end = std::min(line.find_first_of(" \t", start), line.size());
-  return SameUpper(line.substr(start, end - start), "END");
-}
-
+// Why a line that reads as END to a human is not END; empty when it is not such a line.
 std::string EndProblem(std::string_view line) {
+  std::size_t start = line.find_first_not_of(" \t");
+  std::string_view word = FirstWordView(line.substr(std::min(start, line.size())));
+  if (!SameUpper(word.substr(0, 3), "END") || (word.size() > 3 && word[3] != '\t')) return {};
   if (line.front() == ' ') return "has a leading blank";
   if (HasTab(line)) return "holds a tab";
-  if (line.find_first_not_of(' ', 3) == npos) return "has a trailing blank";
-  return "has more text after END";
-}
-
-// Whether a schedule is due on any day at all. A leap year holds every day
-// of the month and every day of the week; a YEARLY list is due on 1 January
-// of the years it names.
-bool EverDue(std::string_view schedule) {
-  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  for (int month = 1; month <= 12; ++month)
-    for (int day = 1; day <= kDays[month - 1]; ++day)
-      if (ScheduleDue(schedule, DateParts{2024, month, day, DayOfWeek(2024, month, day)}))
-        return true;
-  const ShortString list = AfterFirstWord(schedule);  // the words below are views into it
-  for (std::string_view word : Words(list)) {
-    int errorPos = 0;
-    std::int32_t year = TextToNumber(word, errorPos);
-    if (errorPos == 0 && year > 0 &&
-        ScheduleDue(schedule, DateParts{year, 1, 1, DayOfWeek(year, 1, 1)}))
-      return true;
-  }
-  return false;
+  return line.find_first_not_of(' ', 3) == npos ? "has a trailing blank"
+                                                : "has more text after END";
 }
 
 struct ScheduleFinding {
@@ -148,52 +115,39 @@ struct ScheduleFinding {
   bool neverDue = false;
 };
 
-// Why a schedule text is never due, or due on fewer days than it names.
-ScheduleFinding ScheduleProblem(std::string_view text) {
-  if (UpperText(text) == "DAILY") return {};
-  if (text.empty()) return {"the schedule text is empty, which is never due", true};
-  ShortString word = FirstWord(text);
-  ShortString rest = AfterFirstWord(text);
-  ShortString keyword = UpperText(word);
-  if (keyword == "DAILY" && TrimLeadingBlanks(rest).empty())
-    return {Shown(text) + " has a trailing blank: only DAILY alone is due, so it is never due",
-            true};
-  if (keyword == "DAILY") return {"DAILY takes no list: " + Shown(text) + " is never due", true};
-  if (!EverDue(word))
+// Why a schedule is never due, or due on fewer days than it names.
+ScheduleFinding ScheduleProblem(std::string_view text, const Schedule& schedule) {
+  if (schedule.word == ScheduleWord::kDaily) return {};
+  ShortString word = FirstWord(text), keyword = UpperText(word);
+  std::vector<std::string_view> words = Words(AfterFirstWord(text));
+  std::string never = Shown(text) + " is never due";
+  if (keyword == "DAILY")
+    return {(words.empty() ? "only DAILY alone is due: " : "DAILY takes no list: ") + never, true};
+  if (schedule.word == ScheduleWord::kNone)
     return {Shown(word) + " is no schedule word (DAILY, WEEKLY, MONTHLY or YEARLY)" +
-                TabNote(word) + ", so it is never due",
+                TabNote(word) + ": " + never,
             true};
-  if (word == rest) return {};  // no list: the default day
-  std::vector<std::string_view> words = Words(rest);
+  if (!schedule.list) return {};  // the default day
   if (words.empty())
-    return {Shown(text) + " has a trailing blank: that is an empty list, never due, " +
-                "not even on the default day of " + word.str(),
-            true};
-  const char* range = keyword == "WEEKLY"    ? "day of the week (0 = Sunday to 6 = Saturday)"
-                      : keyword == "MONTHLY" ? "day of the month (1 to 31)"
-                                             : "year";
+    return {"a trailing blank makes an empty list, not the default day: " + never, true};
   std::string found;
   for (std::string_view item : words) {
     int errorPos = 0;
     TextToNumber(item, errorPos);
-    std::string problem;
-    if (errorPos != 0) {
-      problem = "list word " + Shown(item) + " is no number" +
-                (item.find(',') != npos ? " (a comma separates nothing)" : "") + TabNote(item) +
-                " and matches nothing";
-    } else if (!EverDue(keyword.str() + " " + std::string(item))) {
-      problem = "list number " + std::string(item) + " is not a " + range + " and never matches";
-    }
-    if (!problem.empty()) found += (found.empty() ? "" : "; ") + problem;
+    if (errorPos != 0 || !EverDue(ParseSchedule(keyword.str() + " " + std::string(item))))
+      found += (found.empty() ? "" : "; ") + Shown(item) +
+               (errorPos != 0 ? " is no number" : " is no such day or year") +
+               (item.find(',') != npos ? " (a comma separates nothing)" : "") + TabNote(item) +
+               " and matches nothing";
   }
-  if (EverDue(text)) return {found, false};
-  return {found + (found.empty() ? "" : ", so ") + Shown(text) + " is never due", true};
+  if (EverDue(schedule)) return {found, false};
+  return {found + (found.empty() ? "" : ", so ") + never, true};
 }
 
 // A command for a template with every macro's value marked, so that what the
 // expansion replaced can be seen.
-std::string MarkedCommand(std::string_view postProg) {
-  HatchSettings settings{ShortString(postProg), ShortString("\x05"), false};
+std::string MarkedCommand(std::string_view postProg, std::string_view appendDesc = "\x05") {
+  HatchSettings settings{ShortString(postProg), ShortString(appendDesc), false};
   AreaRecord area;
   area.name = ShortString("\x02");
   EntryOptions options;
@@ -230,142 +184,64 @@ std::vector<std::string_view> ShellWords(std::string_view templateText) {
   return found;
 }
 
-// An entry text read as its author meant it (the mask, then option words,
-// -DESC and -OPTION each taking a word or a quoted text), against what a run
-// reads: what differs is a trap.
-std::vector<std::string> EntryProblems(std::string_view entry, const EntryOptions& options,
-                                       bool directory) {
-  struct Item {
-    std::size_t begin, end;
-    std::string label;  // "the mask", "the -DESC value", or empty
-  };
-  std::vector<Item> items;
-  for (std::size_t at = entry.find_first_not_of(' '); at != npos;
-       at = entry.find_first_not_of(' ', at)) {
-    bool quoted = entry[at] == '"' && !items.empty();
-    std::size_t end = entry.find(quoted ? '"' : ' ', at + 1);
-    end = end == npos ? entry.size() : end + (quoted ? 1 : 0);
-    items.push_back({at, end, items.empty() ? "the mask" : ""});
-    at = end;
-  }
-  auto text = [&](const Item& item) { return entry.substr(item.begin, item.end - item.begin); };
-  std::vector<std::string> problems;
-  std::array<bool, kFlags.size()> flagWord{};
-  std::array<std::optional<std::string>, kValueOptions.size()> value;
-  std::string unclosed, lastUnquoted;  // an option whose one-word value was just taken
-  for (std::size_t i = 1; i < items.size(); ++i) {
-    std::string_view word = text(items[i]);
-    ShortString upper = UpperText(word);
-    std::string unquoted;
-    bool known = false;
-    for (std::size_t f = 0; f < kFlags.size(); ++f)
-      if (upper == kFlags[f].name) flagWord[f] = known = true;
-    for (std::size_t k = 0; k < kValueOptions.size() && !known; ++k) {
-      std::string name(kValueOptions[k]);
-      if (upper.view().substr(0, name.size()) != name) continue;
-      known = true;
-      if (upper != name) {
-        problems.push_back(Shown(word) + " is not read as " + name +
-                           ": an option must stand as a word of its own, with its value after "
-                           "a blank");
-      } else if (i + 1 < items.size() && !value[k]) {
-        std::string_view given = text(items[++i]);
-        items[i].label = "the " + name + " value";
-        bool closed = given.size() > 1 && given.back() == '"';
-        if (given.front() != '"') {
-          unquoted = name;
-        } else {
-          if (!closed) unclosed = name;
-          given = given.substr(1, given.size() - (closed ? 2 : 1));
-        }
-        value[k] = std::string(given);
-      }
-    }
-    for (const Flag& flag : kFlags) known = known || upper.view().find(flag.name) != npos;
-    if (!known && word.front() == '-') {
-      problems.push_back(Shown(word) +
-                         " is no option and is ignored (the options are -STAY, -DELETE, "
-                         "-ANYSIZE, -ANYCOUNT, -HIDDEN, -DESC and -OPTION)");
-    } else if (!known) {
-      problems.push_back(Shown(word) + " is neither the mask nor an option and is ignored" +
-                         (lastUnquoted.empty() ? std::string()
-                                               : " (without double quotes " + lastUnquoted +
-                                                     " takes one word only)"));
-    }
-    lastUnquoted = unquoted;
-  }
-  ShortString upperEntry = UpperText(entry);
-  for (std::size_t f = 0; f < kFlags.size(); ++f) {
-    if (!(options.*kFlags[f].field) || flagWord[f]) continue;
-    std::size_t at = upperEntry.view().find(kFlags[f].name);
-    for (const Item& item : items)
-      if (at >= item.begin && at < item.end)
-        problems.push_back(std::string(kFlags[f].name) + " is found inside " + item.label +
-                           (item.label.empty() ? "" : " ") + Shown(text(item)) +
-                           ": the option test looks for the name anywhere in the line, so " +
-                           kFlags[f].effect);
-  }
-  if (directory && flagWord[4])  // -HIDDEN
-    problems.push_back(
-        "-HIDDEN has no effect on a DIRECTORY entry: hidden files are always searched");
-  const ShortString* actual[] = {&options.desc, &options.option};
-  for (std::size_t k = 0; k < kValueOptions.size(); ++k) {
-    if (*actual[k] == value[k].value_or("")) continue;
-    problems.push_back(std::string(kValueOptions[k]) + " is read as " + Shown(*actual[k]) +
-                       (value[k] ? ", not " + Shown(*value[k]) : std::string()) +
-                       ": the value search takes the first word " + std::string(kValueOptions[k]) +
-                       " of the line, also one inside double quotes");
-  }
-  if (QuoteCount(entry) % 2 != 0)
-    problems.push_back(unclosed.empty()
-                           ? std::string("the line holds an unmatched double quote")
-                           : "the double quote opening the " + unclosed +
-                                 " value is never closed: the value runs to the end of the line");
-  ShortString upperDesc = UpperText(options.desc);
-  for (std::string_view name : kMacroNames) {
-    if (upperDesc.view().find(UpperText(name).view()) == npos) continue;
-    problems.push_back("the -DESC text holds " + Shown(name) +
-                       ": text put in for a macro is never expanded again, so the post program "
-                       "receives it as written");
-    break;
-  }
-  return problems;
-}
-
 class Checker {
  public:
-  Checker(FileSystem& fs, ProcessRunner& runner, const std::string& configName, TextFile& out)
-      : fs_(fs), runner_(runner), name_(configName), out_(out) {
+  Checker(FileSystem& fs, ProcessRunner& runner, const Clock& clock, const std::string& configName,
+          TextFile& out)
+      : fs_(fs), runner_(runner), today_(ReadDate(clock)), name_(configName), out_(out) {
     std::string_view directory = DirectoryPart(name_, fs_.DirectorySeparators());
     if (directory.size() != 2 || directory[0] != '.') configDirectory_ = directory;
   }
 
-  int Run() {
+  CheckOutcome Run() {
     TextFile config(fs_, name_);
     if (name_.empty()) {
       // A run cannot open a configuration without a name either.
-      Report(0, "no configuration file is named: a run cannot open it and works no area");
+      Report(0, Severity::kError, "no configuration file is named: a run cannot open it");
     } else if (int code = config.OpenRead(); code != 0) {
-      Report(0, "cannot be opened for reading (" + ErrorText(code, name_).str() +
-                    "): a run works no area");
+      Report(0, Severity::kError,
+             "cannot be opened for reading (" + ErrorText(code, name_).str() +
+                 "): a run works no area");
     } else {
+      CheckWritable(name_, "the configuration", "every run refuses to work");
+      std::string directory(DirectoryPart(name_, fs_.DirectorySeparators()));
+      CheckWritable(directory.empty() ? "." : directory, "the directory of the configuration",
+                    "a run cannot write its new copy (brimvel.tmp) there and works no area");
       ReadAll(config);
     }
-    out_.WriteLine(findings_ == 0
-                       ? std::string("no findings")
-                       : Plural(static_cast<std::size_t>(findings_), "finding", "findings"));
-    return findings_;
+    std::string summary;
+    for (auto [n, one] : {std::pair{outcome_.errors, "error"},
+                          {outcome_.warnings, "warning"},
+                          {outcome_.notes, "note"}})
+      if (n > 0)
+        summary +=
+            (summary.empty() ? "" : ", ") + std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+    out_.WriteLine(summary.empty() ? "no findings" : summary);
+    return outcome_;
   }
 
  private:
-  void Report(std::int32_t line, const std::string& text) {
-    out_.WriteLine(name_ + ":" + std::to_string(line) + ": " + text);
-    ++findings_;
+  void Report(std::int32_t line, Severity severity, const std::string& text) {
+    static constexpr const char* kLabels[] = {"error", "warning", "note"};
+    out_.WriteLine(name_ + ":" + std::to_string(line) + ": " + kLabels[static_cast<int>(severity)] +
+                   ": " + text);
+    ++(severity == Severity::kError     ? outcome_.errors
+       : severity == Severity::kWarning ? outcome_.warnings
+                                        : outcome_.notes);
   }
-  void Report(const std::string& text) { Report(lineNo_, text); }
+  void Error(const std::string& text) { Report(lineNo_, Severity::kError, text); }
+  void Warn(const std::string& text) { Report(lineNo_, Severity::kWarning, text); }
+  void Note(const std::string& text) { Report(lineNo_, Severity::kNote, text); }
 
   std::string BlockLabel() const {
     return "the block of area " + (areaName_.empty() ? std::string("''") : areaName_);
+  }
+
+  void CheckWritable(const std::string& name, const std::string& what, const std::string& then) {
+    int code = fs_.CheckWritable(name);
+    if (code != 0 && code != kFileNotFound && code != kPathNotFound)
+      Error(what + " " + Shown(name) + " cannot be written by this user (" +
+            ErrorText(code, name).str() + "): " + then);
   }
 
   void ReadAll(TextFile& config) {
@@ -381,27 +257,33 @@ class Checker {
       std::string_view text = line.text.view();
       if (line.byteOrderMark) {
         text.remove_prefix(3);
-        Report(
-            "the file begins with a UTF-8 byte-order mark: a run passes over it when it reads "
-            "the words of this line, and writes it back unchanged");
+        Note("a UTF-8 byte-order mark: a run passes over it and writes it back unchanged");
       }
       if (line.whole.size() > line.text.size())
-        Report("the line holds " + std::to_string(line.whole.size()) +
-               " characters: only the first 255 are read, so " +
-               Shown(line.whole.substr(line.text.size()), 30) +
-               " and all after it have no effect (the line is written back whole)");
+        Warn("only the first 255 characters are read: " +
+             Shown(line.whole.substr(line.text.size()), 30) + " and the rest have no effect");
       CheckLine(line, text, inBlock);
+      if (line.kind == LineKind::kEnd) EndBlock();
     }
     if (int code = config.error(); code != 0) {
-      Report(lineNo_ + 1, "reading fails here (error " + std::to_string(code) +
-                              "): a run ends with a runtime error and changes nothing");
+      Report(lineNo_ + 1, Severity::kError,
+             "reading fails here (error " + std::to_string(code) + "): a run changes nothing");
     } else if (config.PassCtrlZ()) {
       CtrlZ(config, lineOpen || lineNo_ == 0 ? std::max(lineNo_, 1) : lineNo_ + 1);
     }
-    if (reader.inBlock())
-      Report(areaLine_, BlockLabel() +
-                            " has no END line: it runs to the end of the file, and every line "
-                            "below, AREA lines included, belongs to it");
+    if (reader.inBlock()) {
+      Report(areaLine_, Severity::kError,
+             BlockLabel() + " has no END line: every line below belongs to it, AREA lines too");
+      EndBlock();
+    }
+  }
+
+  void EndBlock() {
+    if (entryLines_ == 0)
+      Report(areaLine_, Severity::kWarning,
+             BlockLabel() + " holds no DIRECTORY or FILE entry: it hands nothing over");
+    entries_.clear();
+    entryLines_ = 0;
   }
 
   // A run stops reading at a Ctrl-Z byte, and its rewrite leaves out what
@@ -419,9 +301,9 @@ class Checker {
     }
     // The first line read holds what stood behind the Ctrl-Z on its own line.
     if (text)
-      Report(at,
-             "a Ctrl-Z byte (0x1A) ends the configuration here: a run reads nothing after it, "
-             "and its rewrite leaves out the rest of this line and the " +
+      Report(at, Severity::kError,
+             "a Ctrl-Z byte (0x1A) ends the configuration here: the rewrite loses the rest of "
+             "this line and the " +
                  Plural(lines - 1, "line", "lines") + " after it");
   }
 
@@ -430,6 +312,7 @@ class Checker {
       case LineKind::kPostProg:
         return PostProgLine(line);
       case LineKind::kAppendDesc:
+        appendDesc_ = line.argument;
         return CheckTokens(line.argument, true);
       case LineKind::kArea:
         return AreaLine(line, text);
@@ -446,37 +329,32 @@ class Checker {
       default:
         return;
     }
-    if (inBlock && LooksLikeEnd(text))
-      return Report(Shown(text) + " " + EndProblem(text) + ": it does not end " + BlockLabel() +
-                    "; only a line that is exactly END (in any case) does, so the block runs on "
-                    "to the next such line");
+    if (std::string end = EndProblem(text); inBlock && !end.empty())
+      return Error(Shown(text) + " " + end + ": it does not end " + BlockLabel() +
+                   "; only exactly END does");
     if (std::string hidden = TabbedKeyword(text); !hidden.empty())
-      return Report("a tab separates no words, so the first word is " + Shown(FirstWord(text)) +
-                    ", not the keyword " + hidden +
-                    ": the line is copied as a remark and does nothing");
+      return Error("a tab separates no words, so the first word is " + Shown(FirstWord(text)) +
+                   ", not " + hidden + ": the line is a remark");
     // A keyword out of its place is a remark.
     std::string keyword = UpperText(FirstWordView(text)).str();
     LineKind elsewhere = KeywordKind(text, !inBlock);
     LineKind alone = KeywordKind(text, true);
     if (!inBlock && elsewhere == LineKind::kEnd) {
-      Report("END outside an area block ends nothing: it is copied as a remark");
+      Warn("END outside an area block ends nothing: it is a remark");
     } else if (!inBlock && elsewhere == LineKind::kSkip) {
-      Report(
-          "a Skip line outside an area block belongs to no area: it keeps no file from being "
-          "hatched");
+      Warn("a Skip line outside an area block keeps no file from being hatched");
     } else if (!inBlock && elsewhere != LineKind::kOther) {
-      Report(keyword + " outside an area block has no effect: it is copied as a remark");
+      Error(keyword + " outside an area block is a remark");
     } else if (elsewhere == LineKind::kPostProg || elsewhere == LineKind::kAppendDesc) {
-      Report(keyword + " inside " + BlockLabel() +
-             " has no effect: it is copied as a remark and changes no template");
+      Error(keyword + " inside " + BlockLabel() + " is a remark and changes no template");
     } else if (elsewhere == LineKind::kArea) {
-      Report("an AREA line inside " + BlockLabel() + " (opened at line " +
-             std::to_string(areaLine_) +
-             ") opens no block: it is copied as a remark, and the lines below still belong "
-             "to " +
-             areaName_ + " up to its END line");
+      Error("an AREA line inside " + BlockLabel() + " (line " + std::to_string(areaLine_) +
+            ") opens no block: the lines below still belong to " + areaName_);
     } else if (inBlock && (alone == LineKind::kSize || alone == LineKind::kCount)) {
-      Report(keyword + " alone has no value: the limit stays as it was");
+      Warn(keyword + " alone has no value: the limit stays as it was");
+    } else if (std::string_view near = NearKeyword(FirstWordView(text)); !near.empty()) {
+      Warn(Shown(FirstWordView(text)) + " is no keyword (" + std::string(near) +
+           "?): the line is a remark");
     }
   }
 
@@ -486,8 +364,8 @@ class Checker {
     bool absolute =
         fs_.DirectorySeparators().find(path.front()) != npos || (path.size() > 1 && path[1] == ':');
     if (!configDirectory_.empty() && !absolute)
-      Report(what + Shown(path) + " is relative: a run looks for it from the working " +
-             "directory, not from " + Shown(configDirectory_) + " where the configuration is");
+      Warn(what + Shown(path) + " is relative: a run reads it from the working directory, not " +
+           Shown(configDirectory_));
   }
 
   // Whether a path without wildcards names a directory: its search finds
@@ -502,54 +380,57 @@ class Checker {
 
   void PostProgLine(const ConfigLine& line) {
     const ShortString& value = line.argument;
+    postProg_ = value;
     postProgSet_ = true;
     std::vector<std::string_view> shell = ShellWords(value);
     std::string list;
     for (std::string_view word : shell) list += (list.empty() ? "" : ", ") + Shown(word);
     if (!shell.empty())
-      Report("shell syntax in the command template (" + list +
-             "): the post program is started directly, not by a shell, so nothing expands, "
-             "redirects or chains it and it reaches the program as written");
+      Warn("shell syntax in the command template (" + list +
+           "): no shell starts the post program, so it receives them as written");
     std::string program = FirstWord(ExpandTemplate(value.view(), "", "")).str();
     bool shellProgram = std::find(shell.begin(), shell.end(), FirstWordView(value)) != shell.end();
     if (!shellProgram && program.find('@') == npos) CheckProgram(program);
     std::string marked = MarkedCommand(value);
     if (marked.find("\"\x01") != npos)
-      Report(
-          "@File stands in double quotes: a path holding a blank is quoted already, and the "
-          "doubled quotes split it into several parameters");
+      Error("@File stands in double quotes: a path with a blank is quoted already and splits");
     if (marked.find('\x01') == npos)
-      Report(
-          "the command template has no @File: the post program is never told which file "
-          "to hand over");
+      Error("the command template has no @File: the post program is never told the file");
     CheckTokens(value, false);
   }
 
   void CheckProgram(const std::string& program) {
     CheckRelative("the post program ", program);
-    std::string fails = ": every hand-over fails to start";
+    const std::string shown = "the post program " + Shown(program);
+    const std::string fails = ": every hand-over fails to start";
     FoundEntry entry;
-    if (NamesDirectory(program))
-      return Report("the post program " + Shown(program) + " is a directory" + fails);
+    if (NamesDirectory(program)) return Error(shown + " is a directory" + fails);
     if (fs_.Describe(program, entry) != 0)
-      return Report("the post program " + Shown(program) + " does not exist" +
-                    (DirectoryPart(program, fs_.DirectorySeparators()).empty()
-                         ? " in the working directory (programs are not looked up along PATH)"
-                         : "") +
-                    fails);
-    if (runner_.CheckRunnable(program) != 0)
-      return Report("the post program " + Shown(program) + " is not executable" + fails);
-    // A script saved with CR LF line ends names an interpreter whose name
-    // ends in a CR, which the system cannot find.
+      return Error(shown + " does not exist" +
+                   (DirectoryPart(program, fs_.DirectorySeparators()).empty()
+                        ? " here (programs are not looked up along PATH)"
+                        : "") +
+                   fails);
+    if (runner_.CheckRunnable(program) != 0) return Error(shown + " is not executable" + fails);
     TextFile script(fs_, program);
     ShortString first;
     std::string scratch;
-    if (script.OpenRead() == 0 && script.ReadLine(first, scratch).substr(0, 2) == "#!" &&
-        script.LineEndRead() == "\r\n")
-      Report("the post program " + Shown(program) +
-             " is a script whose first line ends in a carriage return (CR LF line ends): the "
-             "system finds no interpreter of that name, and every hand-over fails to start "
-             "('not found')");
+    if (script.OpenRead() != 0) return;
+    std::string_view head = script.ReadLine(first, scratch);
+    std::string upper = UpperText(program).str(),
+                end = upper.substr(upper.size() - std::min<std::size_t>(4, upper.size()));
+    // A script saved with CR LF line ends names an interpreter whose name
+    // ends in a CR, which the system cannot find.
+    if (head.substr(0, 2) == "#!" && script.LineEndRead() == "\r\n")
+      Error(shown + " is a script whose first line ends in a carriage return (CR LF)" + fails);
+    else if (head.substr(0, 2) == "#!" && fs_.Describe(FirstWord(head.substr(2)).str(), entry) != 0)
+      Error(shown + " names the interpreter " + Shown(FirstWord(head.substr(2))) +
+            ", which does not exist" + fails);
+    else if (head.substr(0, 2) != "#!" && !head.empty() && end != ".BAT" && end != ".CMD" &&
+             std::none_of(head.begin(), head.end(), [](char c) {
+               return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7F';
+             }))
+      Error(shown + " is a script without a '#!' line" + fails + " ('not found')");
   }
 
   // Macro-like words of a template that the expansion will not take as
@@ -564,168 +445,288 @@ class Checker {
                                    : MacroAt(token, MarkedCommand(token));
       if (token.size() == 1 || macro.size() == token.size()) continue;
       if (!macro.empty()) {
-        Report(Shown(token) + " is read as the macro " + Shown(macro) + " followed by " +
-               Shown(token.substr(macro.size())) + ", which stays glued to the value put in");
+        Warn(Shown(token) + " is the macro " + Shown(macro) + " with " +
+             Shown(token.substr(macro.size())) + " glued to its value");
       } else if (description && !MacroAt(token, MarkedCommand(token)).empty()) {
-        Report(Shown(token) +
-               " is not replaced in APPENDDESC (only @Desc and the escapes are): it reaches the "
-               "command as written");
+        Warn(Shown(token) + " is not replaced in APPENDDESC (only @Desc is)");
       } else {
-        Report(Shown(token) + " is no macro: it reaches the command as written");
+        Warn(Shown(token) + " is no macro: it reaches the command as written");
       }
     }
-    if (QuoteCount(text) % 2 != 0)
-      Report(std::string("the ") + (description ? "description" : "command") +
-             " template holds an unclosed double quote: the post program receives everything "
-             "after it as one parameter");
+    if (OddQuotes(text))
+      Warn(std::string("an unclosed double quote: the rest of the ") +
+           (description ? "description" : "command") + " is one parameter");
   }
 
   void AreaLine(const ConfigLine& line, std::string_view text) {
     const ShortString& area = line.argument;
     areaName_ = area.str();
     areaLine_ = line.number;
-    std::string worked =
-        "; the block is worked only with '-AREA " + areaName_ + "' or below a due WHEN line";
-    ScheduleFinding problem = ScheduleProblem(line.scheduleText);
+    enabled_ = ScheduleDue(line.schedule, today_);
+    std::string worked = "; only '-AREA " + areaName_ + "' or a due WHEN line works it";
+    ScheduleFinding problem = ScheduleProblem(line.scheduleText, line.schedule);
     if (area.empty()) {
-      Report(
-          "the AREA line has no area name: a nameless area matches the empty area filter, so "
-          "every run without -AREA works it, whatever its schedule");
+      Warn(
+          "the AREA line has no area name: every run without -AREA works it, whatever its "
+          "schedule");
     } else if (area == line.scheduleText && OneWord(AfterFirstWord(text))) {
-      Report("area " + Shown(area) + " has no schedule" +
-             (problem.text.empty() ? ": its name is taken as the schedule text"
-                                   : TabNote(area) +
-                                         ": its schedule text is then the name itself, which is "
-                                         "never due" +
-                                         worked));
+      Report(line.number, problem.text.empty() ? Severity::kWarning : Severity::kError,
+             "area " + Shown(area) + " has no schedule" + TabNote(area) +
+                 ": its name is taken as the schedule" +
+                 (problem.text.empty() ? "" : ", never due" + worked));
     } else if (!problem.text.empty()) {
-      Report("area " + Shown(area) + ": " + problem.text + (problem.neverDue ? worked : ""));
+      Report(line.number, problem.neverDue ? Severity::kError : Severity::kWarning,
+             "area " + Shown(area) + ": " + problem.text + (problem.neverDue ? worked : ""));
     }
     auto [it, added] = areaLines_.emplace(UpperText(area).str(), line.number);
     if (!added && !area.empty())
-      Report("area name " + Shown(area) + " was used before, at line " +
-             std::to_string(it->second) + ": '-AREA " + areaName_ +
-             "' works every block of that name");
+      Warn("area name " + Shown(area) + " was used before, at line " + std::to_string(it->second) +
+           ": -AREA works both");
   }
 
   void LimitLine(const ConfigLine& line, std::string_view text) {
     std::string keyword = line.kind == LineKind::kSize ? "SIZE" : "COUNT";
     ShortString value = ArgumentText(TrimLeadingBlanks(text));
-    std::string_view bare = value.view().substr(0, value.view().find_last_not_of(' ') + 1);
-    int errorPos = 0, bareError = 0;
-    TextToNumber(value, errorPos);
-    TextToNumber(bare, bareError);
-    std::string unlimited = line.kind == LineKind::kSize
-                                ? "no limit on the bytes hatched in a run"
-                                : "no limit, so every file found is hatched in one run";
-    std::string why = value.empty()                                   ? " is empty"
-                      : bareError == 0 && bare.size() != value.size() ? " has a trailing blank"
-                                                                      : " is no number";
-    if (errorPos != 0) {
-      Report(keyword + " value " + Shown(value) + why + TabNote(value) +
-             ", so it reads as 0: " + unlimited);
+    std::string unlimited = "no limit";
+    if (!line.limitIsNumber) {
+      int errorPos = 0;
+      std::string_view bare = value.view().substr(0, value.view().find_last_not_of(' ') + 1);
+      TextToNumber(bare, errorPos);
+      std::string why = value.empty()                                  ? " is empty"
+                        : errorPos == 0 && bare.size() != value.size() ? " has a trailing blank"
+                                                                       : " is no number";
+      Error(keyword + " value " + Shown(value) + why + TabNote(value) +
+            ", so it reads as 0: " + unlimited);
     } else if (line.limit == 0) {
-      Report(keyword + " 0 means " + unlimited);
+      Note(keyword + " 0 means " + unlimited);
     } else if (line.limit < 0) {
-      Report(keyword + " " + std::to_string(line.limit) +
-             " is negative: no file fits, so the block hatches nothing except from entries "
-             "with -ANY" +
-             keyword);
+      Error(keyword + " " + std::to_string(line.limit) + " is negative: only -ANY" + keyword +
+            " entries hand over");
     }
   }
 
   void WhenLine(const ConfigLine& line, std::string_view text) {
+    enabled_ = ScheduleDue(line.schedule, today_);
     std::string off = "; the lines below it in " + BlockLabel() + " are not worked";
-    ScheduleFinding problem = ScheduleProblem(line.argument);
+    ScheduleFinding problem = ScheduleProblem(line.scheduleText, line.schedule);
     if (OneWord(text)) {
-      Report("WHEN alone takes the word WHEN as its schedule text, which is never due" + off);
+      Error("WHEN alone takes the word WHEN as its schedule text, which is never due" + off);
     } else if (!problem.text.empty()) {
-      Report("WHEN: " + problem.text + (problem.neverDue ? off : ""));
+      Report(line.number, problem.neverDue ? Severity::kError : Severity::kWarning,
+             "WHEN: " + problem.text + (problem.neverDue ? off : ""));
     }
   }
 
   void EntryLine(const ConfigLine& line, std::string_view text) {
     std::string keyword = line.kind == LineKind::kDirectory ? "DIRECTORY" : "FILE";
-    const ShortString& entry = line.argument;
+    const ParsedEntry& entry = line.entry;
+    const std::string mask = entry.mask.str();
+    ++entryLines_;
     if (!postProgSet_ && !noPostProgReported_) {
       noPostProgReported_ = true;
-      Report(
-          "no POSTPROG line stands above this entry: its command is empty, so every "
-          "hand-over fails to start");
+      Error("no POSTPROG line stands above this entry: every hand-over fails to start");
     }
-    std::string mask = FirstWord(entry).str();
     if (OneWord(text) || mask.empty())
-      return Report(keyword + " has no mask: " +
-                    (mask.empty() ? "the search has nothing to look for and hatches nothing"
-                                  : "the entry text is then the word " + keyword +
-                                        " itself, so the search looks for a file of that name "
-                                        "in the working directory"));
+      return Error(keyword + " has no mask" +
+                   (mask.empty() ? "" : ": it searches a file named " + keyword));
     if (mask[0] == '-') {
-      ShortString next = FirstWord(AfterFirstWord(entry));
-      std::string found = Shown(mask) +
-                          " stands before the mask: the first word is the mask, so the search "
-                          "looks for a file named " +
-                          Shown(mask);
-      if (next != mask) found += " and " + Shown(next) + " is not searched";
-      for (const Flag& flag : kFlags)
-        if (UpperText(mask).view().find(flag.name) != npos)
-          found += " (" + std::string(flag.name) + " still acts, found anywhere in the line)";
-      return Report(found + "; options must follow the mask");
+      ShortString next = FirstWord(AfterFirstWord(entry.text));
+      return Error(
+          Shown(mask) + " stands before the mask: the search looks for a file of that name" +
+          (next != mask ? ", not " + Shown(next) : std::string()) + "; options follow the mask");
     }
     if (HasTab(mask))
-      Report("the mask " + Shown(mask) +
-             " holds a tab, which separates no words: the search looks for names with a tab "
-             "in them");
-    const EntryOptions& options = line.entry.options;
+      Error("the mask " + Shown(mask) + " holds a tab: the search looks for names with a tab");
     CheckRelative("the mask ", mask);
-    CheckSearch(keyword, mask, options);
-    for (const std::string& problem :
-         EntryProblems(entry, options, line.kind == LineKind::kDirectory))
-      Report(problem);
+    EntryProblems(entry, line.kind == LineKind::kDirectory);
+    CheckSearch(line);
+    CheckDescription(entry.options);
+    std::string_view directory = DirectoryPart(mask, fs_.DirectorySeparators());
+    if (entry.options.deleteFile)
+      CheckWritable(directory.empty() ? "." : std::string(directory), "the directory",
+                    "-DELETE cannot delete the files handed over from it");
+    for (const auto& [at, other] : entries_)
+      if (SameUpper(DirectoryPart(other, fs_.DirectorySeparators()), UpperText(directory)) &&
+          MasksMeet(other.substr(DirectoryPart(other, fs_.DirectorySeparators()).size()),
+                    std::string_view(mask).substr(directory.size())))
+        Warn("the mask " + Shown(mask) + " can match the same file as line " + std::to_string(at) +
+             ": a run may hand it over twice");
+    entries_.emplace_back(line.number, mask);
+    if (line.kind == LineKind::kDirectory && !entry.options.stay)
+      Note(
+          "without -STAY the line is dropped once its directory has nothing new; a feed wants "
+          "-STAY");
   }
 
-  void CheckSearch(const std::string& keyword, const std::string& mask,
-                   const EntryOptions& options) {
-    std::string nothing =
-        keyword == "FILE"
-            ? (options.hidden ? "with -HIDDEN the mask itself is handed over as the file"
-                              : "every run logs 'Error while searching for " + mask +
-                                    ", aborting...' and keeps the line")
-        : options.stay ? "nothing is hatched from it in any run"
-                       : "nothing is hatched, and the run drops this line from the configuration";
-    std::vector<FoundEntry> found;
-    int code = FindFiles(fs_, mask, kSearchFiles, found);
-    std::string_view directory = DirectoryPart(mask, fs_.DirectorySeparators());
-    char separator = directory.empty() ? fs_.DirectorySeparators().front() : directory.back();
-    if (NamesDirectory(mask)) {
-      std::string files = directory.size() == mask.size() ? mask + "*" : mask + separator + "*";
-      Report("the mask " + Shown(mask) + " names a directory, and a search hands over files " +
-             "only: " + nothing + "; write " + Shown(files) + " for the files in it");
-    } else if (code != 0 && code != kFileNotFound && code != kNoMoreFiles) {
-      Report("the search for " + Shown(mask) + " fails (" + ErrorText(code, mask).str() +
-             "): " + nothing);
+  // An entry as its author meant it (the mask, then option words, -DESC and
+  // -OPTION each taking a word or a quoted text), against what the run's
+  // parser recorded: what differs is a trap.
+  void EntryProblems(const ParsedEntry& entry, bool directory) {
+    const std::string_view text = entry.text.view();
+    const EntryOptions& options = entry.options;
+    const std::array<std::pair<std::size_t, std::size_t>, 2> values = {options.descSpan,
+                                                                       options.optionSpan};
+    const std::array<std::string, 2> names = {"-DESC", "-OPTION"};
+    auto inValue = [&values](std::size_t at, std::size_t k) {
+      return at >= values[k].first && at < values[k].second;
+    };
+    std::array<bool, kEntryFlagNames.size()> flagWord{};
+    std::string lastValue;  // the option whose one-word value the previous word was
+    const std::size_t maskEnd = text.find(entry.mask.view()) + entry.mask.size();
+    for (std::size_t at = text.find_first_not_of(' ', maskEnd); at < text.size();
+         at = text.find_first_not_of(' ', at)) {
+      std::size_t end = std::min(text.find(' ', at), text.size());
+      std::string_view word = text.substr(at, end - at);
+      ShortString upper = UpperText(word);
+      std::string valueOf;
+      for (std::size_t k = 0; k < values.size(); ++k)
+        if (inValue(at, k)) {
+          end = std::max(end, values[k].second);
+          if (text[at] != '"') valueOf = names[k];
+        }
+      bool known = !valueOf.empty() || end > at + word.size();
+      for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f)
+        if (upper == kEntryFlagNames[f]) flagWord[f] = known = true;
+      for (const std::string& name : names)
+        if (!known && upper.view().substr(0, name.size()) == name) {
+          known = true;
+          if (upper != name)
+            Warn(Shown(word) + " is not read as " + name +
+                 ": an option stands as a word of its own");
+        }
+      for (std::string_view flag : kEntryFlagNames)
+        known = known || upper.view().find(flag) != npos;
+      if (!known && word.front() == '-') Warn(Shown(word) + " is no option and is ignored");
+      if (!known && word.front() != '-')
+        Warn(Shown(word) + " is neither the mask nor an option and is ignored" +
+             (lastValue.empty()
+                  ? ""
+                  : " (without double quotes " + lastValue + " takes one word only)"));
+      lastValue = valueOf;
+      at = end;
     }
+    for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f) {
+      if (!options.Has(static_cast<EntryFlag>(f)) || flagWord[f]) continue;
+      std::size_t at = options.flagAt[f];
+      std::string where = at < maskEnd ? "the mask " + Shown(entry.mask) : std::string();
+      for (std::size_t k = 0; k < values.size() && where.empty(); ++k)
+        if (inValue(at, k)) where = "the " + names[k] + " value";
+      if (where.empty()) where = Shown(FirstWordView(text.substr(text.rfind(' ', at) + 1)));
+      Report(lineNo_, f == kDeleteFlag ? Severity::kError : Severity::kWarning,
+             std::string(kEntryFlagNames[f]) + " is found inside " + where +
+                 ": a flag counts anywhere in the line, so " + kFlagEffects[f]);
+    }
+    if (directory && flagWord[kHiddenFlag]) Note("-HIDDEN has no effect on a DIRECTORY entry");
+    for (std::size_t k = 0; k < values.size(); ++k)
+      if (inValue(k == 0 ? options.descAt : options.optionAt, 1 - k))
+        Warn(names[k] + " is read as " + Shown(k == 0 ? options.desc : options.option) +
+             " from inside the " + names[1 - k] + " value: its first word " + names[k] + " counts");
+    if (OddQuotes(text))
+      Warn("an unmatched double quote: a quoted value runs to the end of the line");
+    ShortString upperDesc = UpperText(options.desc);
+    for (std::string_view name : kMacroNames)
+      if (upperDesc.view().find(UpperText(name).view()) != npos)
+        return Note("the -DESC text holds " + Shown(name) +
+                    ": the post program receives it as written");
+  }
+
+  // What the run does with an entry whose mask finds nothing today, told
+  // by the pass's own keep rule; the longest name found, against the
+  // command's length.
+  void CheckSearch(const ConfigLine& line) {
+    const ParsedEntry& entry = line.entry;
+    const std::string mask = entry.mask.str();
+    std::vector<FoundEntry> found;
+    EntryResult result;
+    result.searchCode = FindFiles(fs_, mask, kSearchFiles, found);
+    if (!found.empty()) {
+      auto longest = std::max_element(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        return a.name.size() < b.name.size();
+      });
+      std::string path(DirectoryPart(mask, fs_.DirectorySeparators()));
+      path += longest->name;
+      AreaRecord area;
+      area.name = ShortString(areaName_);
+      HatchSettings settings{postProg_, appendDesc_, false};
+      if (BuildCommand(settings, path, area, entry.options).size() >= ShortString::kCapacity)
+        Error("the command for " + Shown(path) + " is longer than 255 characters: it is not run");
+      return;
+    }
+    bool file = line.kind == LineKind::kFile;
+    std::string_view directory = DirectoryPart(mask, fs_.DirectorySeparators());
+    bool namesDirectory = NamesDirectory(mask);
+    std::string write;
+    if (namesDirectory) {
+      char separator = directory.empty() ? fs_.DirectorySeparators().front() : directory.back();
+      write = "; write " +
+              Shown(directory.size() == mask.size() ? mask + "*" : mask + separator + "*") +
+              " for the files in it";
+    }
+    if (file && entry.options.hidden)
+      return Warn("the mask " + Shown(mask) +
+                  " matches nothing today: -HIDDEN hands the mask itself over" + write);
+    EntryFate fate = !enabled_                                      ? EntryFate::kNotWorked
+                     : EntryStays(line.kind, result, entry.options) ? EntryFate::kKept
+                                                                    : EntryFate::kDropped;
+    outcome_.verdicts.push_back({line.number, fate});
+    std::string does =
+        fate == EntryFate::kNotWorked    ? "its block is not worked today, so the line stays"
+        : fate == EntryFate::kDropped    ? "the run hands nothing over and drops the line"
+        : file && !result.SearchFailed() ? "the run logs 'Error while searching for " + mask +
+                                               ", aborting...' and keeps the line"
+                                         : "the run hands nothing over and keeps the line";
+    if (result.SearchFailed() && fate != EntryFate::kNotWorked) does += " with an [err] line";
+    if (namesDirectory) {
+      Error("the mask " + Shown(mask) + " names a directory, not files: " + does + write);
+    } else if (result.SearchFailed()) {
+      Error("the search for " + Shown(mask) + " fails (" +
+            ErrorText(result.searchCode, mask).str() + "): " + does);
+    } else {
+      Report(line.number,
+             fate == EntryFate::kNotWorked || (fate == EntryFate::kKept && !file)
+                 ? Severity::kNote
+                 : Severity::kWarning,
+             "the mask " + Shown(mask) + " matches nothing today: " + does);
+    }
+  }
+
+  // A -DESC text that no macro of the templates takes, or that puts a line
+  // break into a quoted @Desc.
+  void CheckDescription(const EntryOptions& options) {
+    if (options.desc.empty() || !postProgSet_) return;
+    std::string marked = MarkedCommand(postProg_, appendDesc_);
+    std::size_t at = marked.find('\x03');
+    if (at == npos) return Warn("no macro of the templates uses the -DESC text");
+    std::string_view desc = options.desc.view();
+    if ((desc.find("\\n") != npos || desc.find("\\k") != npos) &&
+        std::count(marked.begin(), marked.begin() + static_cast<std::ptrdiff_t>(at), '"') % 2 != 0)
+      Warn("a \\n or \\k in the -DESC text breaks the line inside the quoted @Desc");
   }
 
   FileSystem& fs_;
   ProcessRunner& runner_;
+  DateParts today_;
   std::string name_;
   TextFile& out_;
+  CheckOutcome outcome_;
   std::string configDirectory_;  // empty when it is the working directory
   std::int32_t lineNo_ = 0;
-  int findings_ = 0;
   bool postProgSet_ = false;
   bool noPostProgReported_ = false;
+  ShortString postProg_, appendDesc_;
   std::string areaName_;  // the block being read
   std::int32_t areaLine_ = 0;
+  bool enabled_ = false;  // whether today's run works the lines here
+  std::vector<std::pair<std::int32_t, std::string>> entries_;  // the block's: line, mask
+  int entryLines_ = 0;                                         // the block's entry lines
   std::map<std::string, std::int32_t> areaLines_;  // upper-cased area name -> its AREA line
 };
 
 }  // namespace
 
-int CheckConfiguration(FileSystem& fs, ProcessRunner& runner, const std::string& configName,
-                       TextFile& out) {
-  return Checker(fs, runner, configName, out).Run();
+CheckOutcome CheckConfiguration(FileSystem& fs, ProcessRunner& runner, const Clock& clock,
+                                const std::string& configName, TextFile& out) {
+  return Checker(fs, runner, clock, configName, out).Run();
 }
 
 }  // namespace brimvel

@@ -103,6 +103,19 @@ void Classify(ConfigLine& line, bool inBlock) {
   }
 }
 
+LineKind KeywordKind(std::string_view text, bool inBlock) {
+  std::string word(FirstWordView(text));
+  ConfigLine probe;
+  // A limit keyword needs a value after it to count.
+  for (const std::string& candidate : {word, word + " 0"}) {
+    probe.text = ShortString(candidate);
+    probe.whole = probe.text.view();
+    Classify(probe, inBlock);
+    if (probe.kind != LineKind::kOther) break;
+  }
+  return probe.kind;
+}
+
 bool ConfigReader::Next(ConfigLine& line) {
   if (file_.AtEnd()) return false;
   line.whole = file_.ReadLine(line.text, scratch_);

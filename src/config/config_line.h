@@ -112,6 +112,10 @@ inline bool CanMatter(std::string_view text, LinePlace place) {
   return false;
 }
 
+// What a line that begins with this text's first word means in that place,
+// whatever follows the word.
+LineKind KeywordKind(std::string_view text, bool inBlock);
+
 // The meaning of one line's text (already cut to 255) inside or outside a
 // block; `whole` is the line however long.
 void Classify(ConfigLine& line, bool inBlock);

@@ -77,6 +77,20 @@ bool ScheduleDue(const Schedule& schedule, const DateParts& today) {
   return false;
 }
 
+bool EverDue(const Schedule& schedule) {
+  // A leap year holds every day of the month and of the week; a YEARLY list
+  // is due on 1 January of the years it names.
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  for (int month = 1; month <= 12; ++month)
+    for (int day = 1; day <= kDays[month - 1]; ++day)
+      if (ScheduleDue(schedule, DateParts{2024, month, day, DayOfWeek(2024, month, day)}))
+        return true;
+  for (std::int32_t year : schedule.numbers)
+    if (year > 0 && ScheduleDue(schedule, DateParts{year, 1, 1, DayOfWeek(year, 1, 1)}))
+      return true;
+  return false;
+}
+
 bool ScheduleDue(std::string_view schedule, const DateParts& today) {
   return ScheduleDue(ParseSchedule(schedule), today);
 }

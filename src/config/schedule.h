@@ -25,6 +25,8 @@ void ParseSchedule(std::string_view text, Schedule& schedule);
 // Whether the schedule is due on the given local date.
 bool ScheduleDue(const Schedule& schedule, const DateParts& today);
 bool ScheduleDue(std::string_view schedule, const DateParts& today);
+// Whether the schedule is due on any day at all.
+bool EverDue(const Schedule& schedule);
 // Whether one of the blank-separated words of the list reads as the value.
 bool NumberListHas(std::string_view list, std::int32_t value);
 

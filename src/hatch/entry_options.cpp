@@ -21,6 +21,15 @@ std::size_t ValueWordAt(std::string_view name, std::string_view text) {
   return EntryOptions::kAbsent;
 }
 
+std::pair<std::size_t, std::size_t> ValueSpan(std::string_view text, std::size_t at,
+                                              std::size_t nameSize) {
+  if (at == EntryOptions::kAbsent) return {at, at};
+  std::size_t begin = std::min(text.find_first_not_of(' ', at + nameSize), text.size());
+  bool quoted = begin < text.size() && text[begin] == '"';
+  std::size_t end = text.find(quoted ? '"' : ' ', begin + 1);
+  return {begin, end == std::string_view::npos ? text.size() : end + (quoted ? 1 : 0)};
+}
+
 }  // namespace
 
 void ParseEntryOptions(std::string_view entryText, EntryOptions& options) {
@@ -36,8 +45,10 @@ void ParseEntryOptions(std::string_view entryText, EntryOptions& options) {
   }
   GetOptionValue("-DESC", options.desc, text);
   GetOptionValue("-OPTION", options.option, text);
-  if (!options.desc.empty()) options.descAt = ValueWordAt("-DESC", text);
-  if (!options.option.empty()) options.optionAt = ValueWordAt("-OPTION", text);
+  options.descAt = ValueWordAt("-DESC", text);
+  options.optionAt = ValueWordAt("-OPTION", text);
+  options.descSpan = ValueSpan(text, options.descAt, 5);
+  options.optionSpan = ValueSpan(text, options.optionAt, 7);
 }
 
 void ParseEntry(std::string_view entryText, ParsedEntry& entry) {

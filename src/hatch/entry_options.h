@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <string_view>
+#include <utility>
 
 #include "support/short_string.h"
 
@@ -28,9 +29,12 @@ struct EntryOptions {
   // not): a flag counts wherever it stands, inside the mask or a value too.
   std::array<std::size_t, kEntryFlagNames.size()> flagAt{kAbsent, kAbsent, kAbsent, kAbsent,
                                                          kAbsent};
-  // Where the -DESC and -OPTION words whose values were taken stand.
+  // Where the -DESC and -OPTION words whose values were taken stand, and the
+  // text each value was taken from, quotes included: [first, second).
   std::size_t descAt = kAbsent;
   std::size_t optionAt = kAbsent;
+  std::pair<std::size_t, std::size_t> descSpan{kAbsent, kAbsent};
+  std::pair<std::size_t, std::size_t> optionSpan{kAbsent, kAbsent};
 
   bool Has(EntryFlag flag) const { return flagAt[flag] != kAbsent; }
 };

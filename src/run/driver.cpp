@@ -116,7 +116,10 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
   }
   if (options.planDays > 0) return RunPlan(env, options);
   if (options.check)
-    return CheckConfiguration(env.fs, env.runner, options.configName.str(), console) == 0 ? 0 : 1;
+    return CheckConfiguration(env.fs, env.runner, env.clock, options.configName.str(), console)
+                       .errors == 0
+               ? 0
+               : 1;
 
   RunLog log(console, env.clock, Banner());
   log.SetTitleSink(env.showTitle);

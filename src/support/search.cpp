@@ -46,6 +46,26 @@ bool MaskMatches(std::string_view pattern, std::string_view name) {
   return MatchFrom(pattern, name);
 }
 
+bool MasksMeet(std::string_view a, std::string_view b) {
+  if (a == "*.*") a = "*";
+  if (b == "*.*") b = "*";
+  // reach[i][j]: some text matches both a[0, i) and b[0, j).
+  std::vector<std::vector<char>> reach(a.size() + 1, std::vector<char>(b.size() + 1, 0));
+  reach[0][0] = 1;
+  for (std::size_t i = 0; i <= a.size(); ++i)
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+      if (reach[i][j] == 0) continue;
+      bool starA = i < a.size() && a[i] == '*', starB = j < b.size() && b[j] == '*';
+      if (starA) reach[i + 1][j] = 1;  // a star that matches nothing
+      if (starB) reach[i][j + 1] = 1;
+      if (i == a.size() || j == b.size()) continue;
+      if (starA) reach[i][j + 1] = 1;  // a star that takes the other's next character
+      if (starB) reach[i + 1][j] = 1;
+      if (a[i] == '?' || b[j] == '?' || UpperChar(a[i]) == UpperChar(b[j])) reach[i + 1][j + 1] = 1;
+    }
+  return reach[a.size()][b.size()] != 0;
+}
+
 std::string_view DirectoryPart(std::string_view path, std::string_view separators) {
   std::size_t end = path.size();
   while (end > 0 && separators.find(path[end - 1]) == std::string_view::npos) --end;

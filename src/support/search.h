@@ -23,6 +23,9 @@ int FindFiles(FileSystem& fs, std::string_view pattern, std::uint8_t mask,
 // character, compared without regard to case; "*.*" matches every name.
 bool MaskMatches(std::string_view pattern, std::string_view name);
 
+// Whether some name matches both patterns' last components.
+bool MasksMeet(std::string_view a, std::string_view b);
+
 // The path up to and including its last directory separator.
 std::string_view DirectoryPart(std::string_view path, std::string_view separators);
 

@@ -1,6 +1,8 @@
 #include "support/string_utils.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace brimvel {
 
@@ -149,6 +151,22 @@ std::int32_t TextToNumber(std::string_view text, int& errorPos) {
   std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
   if (negative) bits = 0u - bits;
   return static_cast<std::int32_t>(bits);
+}
+
+// Edits (insert, delete, replace) that turn `a` into `b`.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0U : 1U)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
 }
 
 }  // namespace brimvel

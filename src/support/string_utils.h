@@ -31,4 +31,7 @@ ShortString NumberText(std::int64_t number);
 // range); the number is then 0.
 std::int32_t TextToNumber(std::string_view text, int& errorPos);
 
+// Edits (insert, delete, replace) that turn `a` into `b`.
+std::size_t EditDistance(std::string_view a, std::string_view b);
+
 }  // namespace brimvel

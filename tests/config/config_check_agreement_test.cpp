@@ -53,7 +53,7 @@ TEST(ConfigCheckAgreementTest, WhatTheCheckSaysARunDoes) {
       {kPost + "AREA A DAILY\nFILE\tin/x\nFILE in/a\nEND\n", 3, "tab separates", "in/x", "in/a"},
       {kPost + "AREA A DAILY\nFILE -STAY in/x\nFILE in/a\nEND\n", 3, "before the mask", "in/x",
        "in/a"},
-      {kPost + "AREA A DAILY\nPOSTPROG other @File\nFILE in/a\nEND\n", 3, "no effect", "other",
+      {kPost + "AREA A DAILY\nPOSTPROG other @File\nFILE in/a\nEND\n", 3, "is a remark", "other",
        "post in/a"},
       // A block that does not end swallows the AREA lines below it.
       {kPost +

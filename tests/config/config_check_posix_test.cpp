@@ -22,6 +22,8 @@ TEST(ConfigCheckPosixTest, SaysAProgramCannotStartWhereTheSystemFailsToStartIt) 
   dir.MakeDirectory("folder");
   fs::permissions(dir.Write("crlf.sh", "#!/bin/sh\r\nexit 0\r\n"), runnable);
   fs::permissions(dir.Write("lf.sh", "#!/bin/sh\nexit 0\n"), runnable);
+  fs::permissions(dir.Write("bare.sh", "exit 0\n"), runnable);
+  fs::permissions(dir.Write("gone.sh", "#!/no/such/shell\nexit 0\n"), runnable);
   const struct {
     const char* program;
     const char* phrase;  // empty: no finding, and the program starts
@@ -30,6 +32,8 @@ TEST(ConfigCheckPosixTest, SaysAProgramCannotStartWhereTheSystemFailsToStartIt) 
       {"folder", "is a directory"},
       {"crlf.sh", "ends in a carriage return"},
       {"lf.sh", ""},
+      {"bare.sh", "without a '#!' line"},
+      {"gone.sh", "names the interpreter '/no/such/shell'"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.program);
@@ -38,8 +42,10 @@ TEST(ConfigCheckPosixTest, SaysAProgramCannotStartWhereTheSystemFailsToStartIt) 
     MemoryFileSystem console;
     TextFile out(console, "out");
     out.OpenNew();
+    FixedClock clock(LocalTime{2026, 12, 9, 3, 0, 0, 0, 0});
     int findings = CheckConfiguration(platform::SystemFileSystem(), platform::SystemProcessRunner(),
-                                      config, out);
+                                      clock, config, out)
+                       .errors;
     out.Close();
     EXPECT_EQ(findings, *c.phrase == '\0' ? 0 : 1) << console.Contents("out");
     EXPECT_NE(console.Contents("out").find(c.phrase), std::string::npos);

@@ -13,7 +13,9 @@
 namespace brimvel {
 namespace {
 
-// A configuration and its findings, each "line: a phrase of its text".
+constexpr std::size_t npos = std::string::npos;
+
+// A configuration and its findings, each "line: severity: a phrase of its text".
 struct Case {
   std::string config;
   std::vector<std::string> findings;
@@ -21,7 +23,7 @@ struct Case {
 };
 
 // A sound start for a configuration: a runnable program and an open block.
-const std::string kHead = "POSTPROG post @File @Area\nAREA NEWS DAILY\n";
+const std::string kHead = "POSTPROG post @File @Area @Desc\nAREA NEWS DAILY\n";
 std::string Entry(const std::string& line) { return kHead + line + "\nEND\n"; }
 
 class ConfigCheckTest : public ::testing::Test {
@@ -29,25 +31,29 @@ class ConfigCheckTest : public ::testing::Test {
   ConfigCheckTest() {
     fs_.AddFile("post",
                 "\x7F"
-                "ELF");
+                "ELF\x02\x01");
     fs_.AddFile("plain", "not a program\n");
     runner_.startErrors["plain"] = kAccessDenied;
     fs_.AddFile("crlf.sh", "#!/bin/sh\r\nexit 0\r\n");
     fs_.AddFile("lf.sh", "#!/bin/sh\nexit 0\n");
+    fs_.AddFile("text.sh", "exit 0\n");
+    fs_.AddFile("nosh.sh", "#!/bin/nosh\nexit 0\n");
     fs_.AddFile("out/news/n1.zip", "n");
+    for (const char* name : {"out/a.zip", "out/x", "news.txt", "/bin/sh", "x"})
+      fs_.AddFile(name, "x");
     fs_.AddDirectory("out-stay");
     fs_.AddDirectory("/abs");
   }
 
   // The check's output; the configuration and everything else must come
   // through untouched.
-  std::string Check(const std::string& name, int& count) {
+  std::string Check(const std::string& name, CheckOutcome& outcome) {
     const std::vector<std::string> before = fs_.Names();
     const std::string config = fs_.Contents(name);
     MemoryFileSystem console;
     TextFile out(console, "out");
     out.OpenNew();
-    count = CheckConfiguration(fs_, runner_, name, out);
+    outcome = CheckConfiguration(fs_, runner_, clock_, name, out);
     EXPECT_EQ(out.Close(), 0);
     EXPECT_EQ(fs_.Contents(name), config);
     EXPECT_EQ(fs_.Names(), before);
@@ -59,27 +65,42 @@ class ConfigCheckTest : public ::testing::Test {
   void Expect(const Case& c) {
     SCOPED_TRACE(c.config);
     fs_.AddFile(c.name, c.config);
-    int count = -1;
-    std::string out = Check(c.name, count);
+    CheckOutcome outcome;
+    std::string out = Check(c.name, outcome);
+    // Most cases leave a block without entries, or a DIRECTORY without -STAY;
+    // they name these findings when they are theirs.
+    for (auto [phrase, count] :
+         {std::pair{"warning: the block of area NEWS holds no", &outcome.warnings},
+          {"note: without -STAY", &outcome.notes}}) {
+      bool named = false;
+      for (const std::string& finding : c.findings) named |= finding.find(phrase) != npos;
+      for (std::size_t at; !named && (at = out.find(phrase)) != npos; --*count)
+        out.erase(out.rfind('\n', at) + 1, out.find('\n', at) - out.rfind('\n', at));
+    }
+    int counts[3] = {};
     std::size_t at = 0;
     for (const std::string& finding : c.findings) {
-      std::size_t colon = finding.find(": ");
+      std::size_t colon = finding.find(": ", finding.find(": ") + 2);  // after the severity
       std::string prefix = c.name + ":" + finding.substr(0, colon) + ": ";
       std::size_t end = out.find('\n', at);
       std::string line = out.substr(at, end - at);
       EXPECT_EQ(line.rfind(prefix, 0), 0u) << out;
       EXPECT_NE(line.find(finding.substr(colon + 2)), std::string::npos) << out;
+      colon = finding.find(": ");
+      for (int k = 0; k < 3; ++k) counts[k] += finding.find(kSeverities[k]) == colon + 2;
       at = end + 1;
     }
-    std::size_t n = c.findings.size();
-    EXPECT_EQ(count, static_cast<int>(n));
-    EXPECT_EQ(out.substr(at), n == 0   ? "no findings\n"
-                              : n == 1 ? "1 finding\n"
-                                       : std::to_string(n) + " findings\n");
+    EXPECT_EQ(outcome.errors, counts[0]) << out;
+    EXPECT_EQ(outcome.warnings, counts[1]) << out;
+    EXPECT_EQ(outcome.notes, counts[2]) << out;
+    EXPECT_EQ(out.find('\n', at), out.size() - 1) << out;  // then the summary line alone
+    if (c.config.empty()) EXPECT_EQ(out, "no findings\n");
   }
+  static constexpr const char* kSeverities[] = {"error: ", "warning: ", "note: "};
 
   MemoryFileSystem fs_;
   testing::RecordingRunner runner_;
+  FixedClock clock_{LocalTime{2026, 12, 9, 3, 6, 0, 0, 0}};  // a Wednesday
 };
 
 TEST_F(ConfigCheckTest, StaysSilentOnSoundConfigurations) {
@@ -92,7 +113,7 @@ TEST_F(ConfigCheckTest, StaysSilentOnSoundConfigurations) {
        "Skip A.ZIP\nDIRECTORY out/*.zip -STAY -delete -DESC \"Weekly news\" -OPTION x\n"
        "FILE news.txt -ANYSIZE -ANYCOUNT -HIDDEN -DESC one\nend\n"
        "AREA OTHER WEEKLY 0 6\nFILE out/x -DESC \"a -OPTION-like text\"\nEND\n"
-       "AREA EMPTY WEEKLY\nDIRECTORY out/news/*\nEND\n",
+       "AREA EMPTY WEEKLY\nDIRECTORY out/news/* -STAY\nEND\n",
        {}},
       {kHead + "END\n\x1A\n \n", {}},  // a Ctrl-Z that only ends the text
       {"POSTPROG lf.sh @File\n", {}},
@@ -103,106 +124,145 @@ TEST_F(ConfigCheckTest, StaysSilentOnSoundConfigurations) {
 
 TEST_F(ConfigCheckTest, FindsBlockStructureTraps) {
   const Case cases[] = {
-      {kHead + "END \nEND\n", {"3: 'END ' has a trailing blank: it does not end"}},
-      {kHead + " end\nEND\n", {"3: leading blank"}},
-      {kHead + "END of news\nEND\n", {"3: more text after END"}},
-      {kHead + "END\t\nEND\n", {"3: 'END<tab>' holds a tab"}},
-      {kHead + "COUNT 1\n", {"2: the block of area NEWS has no END line"}},
-      {kHead + "AREA SPORT DAILY\nEND\n", {"3: opens no block"}},
-      {kHead + "POSTPROG post @File\nEND\n", {"3: POSTPROG inside the block of area NEWS"}},
-      {kHead + "END\nDIRECTORY out/*\n", {"4: DIRECTORY outside an area"}},
-      {kHead + "END\nSkip A.ZIP\n", {"4: belongs to no area"}},
-      {kHead + "END\nEND\n", {"4: ends nothing"}},
-      {kHead + "COUNT\t3\nEND\n", {"3: not the keyword COUNT"}},
-      {"\tPOSTPROG post @File\n", {"1: not the keyword POSTPROG"}},
-      {Entry("DIRECTORY out/*.zip" + std::string(240, ' ') + "-STAY"), {"3: only the first 255"}},
+      {kHead + "END \nEND\n", {"3: error: 'END ' has a trailing blank: it does not end"}},
+      {kHead + " end\nEND\n", {"3: error: leading blank"}},
+      {kHead + "END of news\nEND\n", {"3: error: more text after END"}},
+      {kHead + "END\t\nEND\n", {"3: error: 'END<tab>' holds a tab"}},
+      {kHead + "COUNT 1\n", {"2: error: the block of area NEWS has no END line"}},
+      {kHead + "AREA SPORT DAILY\nEND\n", {"3: error: opens no block"}},
+      {kHead + "POSTPROG post @File\nEND\n", {"3: error: POSTPROG inside the block of area NEWS"}},
+      {kHead + "END\nDIRECTORY out/*\n", {"4: error: DIRECTORY outside an area"}},
+      {kHead + "END\nSkip A.ZIP\n", {"4: warning: keeps no file"}},
+      {kHead + "END\nEND\n", {"4: warning: ends nothing"}},
+      {kHead + "COUNT\t3\nEND\n", {"3: error: not COUNT"}},
+      {"\tPOSTPROG post @File\n", {"1: error: not POSTPROG"}},
+      {kHead + "DIRECTROY out/*\nEND\n", {"3: warning: 'DIRECTROY' is no keyword (DIRECTORY?)"}},
+      {kHead + "Files below\nFILE x\nEND\n", {"3: warning: (FILE?)"}},
+      {kHead + "Send news\nFILE x\nEND\n", {}},  // END is too short to guess at
+      {Entry("DIRECTORY out/*.zip" + std::string(240, ' ') + "-STAY"),
+       {"3: warning: only the first 255"}},
       {kHead + "END\n\x1A" + "AREA LOST DAILY\nEND\n",
-       {"4: rest of this line and the 1 line after it"}},
-      {kHead + "COUNT 1\x1Ay\n", {"3: Ctrl-Z byte (0x1A)", "2: has no END"}},
-      {kHead + "END\nAREA news MONTHLY\nEND\n", {"4: 'news' was used before, at line 2"}},
-      // The word behind a byte-order mark is still read.
+       {"4: error: rest of this line and the 1 line after it"}},
+      {kHead + "COUNT 1\x1Ay\n", {"3: error: Ctrl-Z byte (0x1A)", "2: error: has no END"}},
+      {kHead + "FILE x\nEND\nAREA news MONTHLY\nFILE x\nEND\n",
+       {"5: warning: 'news' was used before, at line 2"}},
+      {kHead + "END\n", {"2: warning: the block of area NEWS holds no DIRECTORY or FILE entry"}},
+      // The word behind a byte-order mark is still read; the mark is harmless.
       {"\xEF\xBB\xBF"
        "END\n",
-       {"1: byte-order mark", "1: END outside an area block"}},
+       {"1: note: byte-order mark", "1: warning: END outside an area block"}},
   };
   for (const Case& c : cases) Expect(c);
 }
 
 TEST_F(ConfigCheckTest, FindsScheduleAndLimitTraps) {
   const std::string post = "POSTPROG post @File\n";
+  const std::string x = "FILE x\nEND\n";
   const Case cases[] = {
-      {post + "AREA NEWS\nEND\n", {"2: 'NEWS' has no schedule"}},
-      {post + "AREA DAILY\nEND\n", {"2: its name is taken as the schedule"}},
-      {post + "AREA \nEND\n", {"2: no area name"}},
-      {post + "AREA\nEND\n", {"2: 'AREA' has no schedule"}},
-      {post + "AREA NEWS WEEKLEY\nEND\n", {"2: no schedule word"}},
-      {post + "AREA NEWS\tDAILY\nEND\n", {"2: (a tab separates no words)"}},
-      {post + "AREA NEWS DAILY \nEND\n", {"2: 'DAILY ' has a trailing blank"}},
-      {post + "AREA NEWS DAILY 1\nEND\n", {"2: DAILY takes no list"}},
-      {post + "AREA N WEEKLY \nEND\n", {"2: empty list"}},
-      {post + "AREA N MONTHLY 1,15\nEND\n", {"2: comma separates nothing"}},
-      {post + "AREA N WEEKLY 1 X\nEND\n", {"2: 'X' is no number and matches nothing"}},
-      {post + "AREA N WEEKLY 7\nEND\n", {"2: 7 is not a day of the week"}},
-      {post + "AREA N MONTHLY 15 0\nEND\n", {"2: 0 is not a day of the month"}},
-      {kHead + "WHEN\nEND\n", {"3: WHEN alone"}},
-      {kHead + "WHEN WEEKLY X\nEND\n", {"3: never due; the lines below it"}},
-      {kHead + "SIZE\nEND\n", {"3: SIZE alone"}},
-      {kHead + "SIZE 100K\nEND\n", {"3: '100K' is no number, so it reads as 0"}},
-      {kHead + "SIZE 100 \nEND\n", {"3: trailing blank"}},
-      {kHead + "COUNT 0\nEND\n", {"3: no limit"}},
-      {kHead + "COUNT -1\nEND\n", {"3: -ANYCOUNT"}},
+      {post + "AREA NEWS\n" + x, {"2: error: 'NEWS' has no schedule"}},
+      {post + "AREA DAILY\n" + x, {"2: warning: its name is taken as the schedule"}},
+      {post + "AREA \n" + x, {"2: warning: no area name"}},
+      {post + "AREA\n" + x, {"2: error: 'AREA' has no schedule"}},
+      {post + "AREA NEWS WEEKLEY\n" + x, {"2: error: no schedule word"}},
+      {post + "AREA NEWS\tDAILY\n" + x, {"2: error: (a tab separates no words)"}},
+      {post + "AREA NEWS DAILY \n" + x, {"2: error: only DAILY alone is due: 'DAILY ' is never"}},
+      {post + "AREA NEWS DAILY 1\n" + x, {"2: error: DAILY takes no list"}},
+      {post + "AREA N WEEKLY \n" + x, {"2: error: empty list"}},
+      {post + "AREA N MONTHLY 1,15\n" + x, {"2: error: comma separates nothing"}},
+      {post + "AREA N WEEKLY 1 X\n" + x, {"2: warning: 'X' is no number and matches nothing"}},
+      {post + "AREA N WEEKLY 7\n" + x, {"2: error: '7' is no such day"}},
+      {post + "AREA N MONTHLY 15 0\n" + x, {"2: warning: '0' is no such day"}},
+      {kHead + "WHEN\nEND\n", {"3: error: WHEN alone"}},
+      {kHead + "WHEN WEEKLY X\nEND\n", {"3: error: never due; the lines below it"}},
+      {kHead + "SIZE\nEND\n", {"3: warning: SIZE alone"}},
+      {kHead + "SIZE 100K\nEND\n", {"3: error: '100K' is no number, so it reads as 0"}},
+      {kHead + "SIZE 100 \nEND\n", {"3: error: trailing blank"}},
+      {kHead + "COUNT 0\nEND\n", {"3: note: no limit"}},
+      {kHead + "COUNT -1\nEND\n", {"3: error: -ANYCOUNT"}},
   };
   for (const Case& c : cases) Expect(c);
 }
 
 TEST_F(ConfigCheckTest, FindsEntryTraps) {
+  const std::string in = "POSTPROG post @File @AppDesc\nAPPENDDESC \"@Desc\"\nAREA N DAILY\n";
   const Case cases[] = {
-      {Entry("DIRECTORY out/* -DESC=Weekly"), {"3: not read as -DESC"}},
-      {Entry("DIRECTORY -STAY out/*"), {"3: '-STAY' stands before the mask"}},
-      {Entry("FILE x -KEEP"), {"3: '-KEEP' is no option"}},
-      {Entry("FILE x -DESC Weekly news"), {"3: takes one word only"}},
-      {Entry("DIRECTORY out-stay/*"), {"3: -STAY is found inside the mask"}},
-      {Entry("FILE x -DESC \"do not -delete\""), {"3: -DELETE is found inside the -DESC value"}},
-      {Entry("FILE x -DESC \"see -OPTION y\" -OPTION real"), {"3: read as 'y\"', not 'real'"}},
-      {Entry("FILE x -DESC \"Weekly news"), {"3: never closed"}},
-      {Entry("FILE x -DESC \"see @desc\""), {"3: holds '@Desc'"}},
-      {Entry("DIRECTORY out/* -HIDDEN"), {"3: no effect"}},
-      {Entry("DIRECTORY out/*\t-STAY"), {"3: holds a tab", "3: -STAY is found inside the mask"}},
-      {Entry("DIRECTORY"), {"3: has no mask"}},
-      {Entry("DIRECTORY gone/*"), {"3: drops this line"}},
-      {Entry("FILE gone/x"), {"3: aborting..."}},
-      {"AREA N DAILY\nFILE x\nEND\n", {"2: no POSTPROG"}},
+      {Entry("DIRECTORY out/* -DESC=Weekly"), {"3: warning: not read as -DESC"}},
+      {Entry("DIRECTORY -STAY out/*"), {"3: error: '-STAY' stands before the mask"}},
+      {Entry("FILE x -KEEP"), {"3: warning: '-KEEP' is no option"}},
+      {Entry("FILE x -DESC Weekly news"), {"3: warning: takes one word only"}},
+      {Entry("DIRECTORY out-stay/*"),
+       {"3: warning: -STAY is found inside the mask",
+        "3: note: matches nothing today: the run hands nothing over and keeps the line"}},
+      {Entry("FILE x -DESC \"do not -delete\""), {"3: error: -DELETE is found inside the -DESC"}},
+      {Entry("FILE x -DESC \"see -OPTION y\" -OPTION real"),
+       {"3: warning: 'real' is neither", "3: warning: -OPTION is read as 'y\"' from inside"}},
+      {Entry("FILE x -DESC \"Weekly news"), {"3: warning: unmatched double quote"}},
+      {Entry("FILE x -DESC \"see @desc\""), {"3: note: holds '@Desc'"}},
+      {Entry("DIRECTORY out/* -HIDDEN"), {"3: note: -HIDDEN has no effect"}},
+      {Entry("DIRECTORY out/*\t-STAY"),
+       {"3: error: holds a tab", "3: warning: -STAY is found inside the mask",
+        "3: note: matches nothing today"}},
+      {Entry("DIRECTORY"), {"3: error: has no mask"}},
+      // A missing directory keeps its entry, with an [err] line in every run.
+      {Entry("DIRECTORY gone/*"),
+       {"3: error: fails (Path to file gone/* not found): the run "
+        "hands nothing over and keeps the line with an [err] line"}},
+      {Entry("FILE gone/x"), {"3: error: keeps the line with an [err] line"}},
+      {Entry("DIRECTORY out/*.txt"),
+       {"3: warning: matches nothing today: the run hands nothing "
+        "over and drops the line"}},
+      {Entry("DIRECTORY out/*.txt -STAY"), {"3: note: keeps the line"}},
+      {Entry("FILE out/none"), {"3: warning: 'Error while searching for out/none, aborting...'"}},
+      {kHead + "WHEN WEEKLY 0\nFILE out/none\nEND\n", {"4: note: its block is not worked today"}},
+      {"AREA N DAILY\nFILE x\nEND\n", {"2: error: no POSTPROG"}},
       {Entry("DIRECTORY out/news"),
-       {"3: names a directory, and a search hands over files only: nothing is hatched, and "
-        "the run drops this line from the configuration; write 'out/news/*'"}},
-      {Entry("DIRECTORY out/news/ -STAY"), {"3: in any run; write 'out/news/*'"}},
-      {Entry("FILE out/news"), {"3: aborting...' and keeps the line; write"}},
-      {Entry("FILE out -HIDDEN"), {"3: the mask itself is handed over as the file; write 'out/*'"}},
+       {"3: error: names a directory, not files: the run hands nothing over and drops the line; "
+        "write 'out/news/*'"}},
+      {Entry("DIRECTORY out/news/ -STAY"), {"3: error: keeps the line; write 'out/news/*'"}},
+      {Entry("FILE out/news"), {"3: error: aborting...' and keeps the line; write"}},
+      {Entry("FILE out -HIDDEN"),
+       {"3: warning: -HIDDEN hands the mask itself over; write 'out/*'"}},
+      {Entry("FILE out/* -STAY\nDIRECTORY out/A?ZIP"),
+       {"4: warning: can match the same file as line 3"}},
+      {Entry("FILE out/*.zip -STAY\nDIRECTORY out/*.txt"), {"4: warning: drops the line"}},
+      {in + "FILE x -DESC news\nEND\n", {}},
+      {in + "FILE x -DESC news\\n\nEND\n", {"4: warning: breaks the line inside the quoted @Desc"}},
+      {"POSTPROG post @File\nAREA N DAILY\nFILE x -DESC news\nEND\n",
+       {"3: warning: no macro of the templates uses the -DESC text"}},
+      {"POSTPROG post @File @Desc@Desc@Desc@Desc\nAREA N DAILY\nFILE x -DESC " +
+           std::string(70, 'o') + "\nEND\n",
+       {"3: error: the command for 'x' is longer than 255 characters"}},
   };
   for (const Case& c : cases) Expect(c);
 }
 
 TEST_F(ConfigCheckTest, FindsTemplateAndProgramTraps) {
   const Case cases[] = {
-      {"POSTPROG\n", {"1: 'POSTPROG' does not exist", "1: no @File"}},
-      {"POSTPROG bin/gone @File\n", {"1: does not exist: every hand-over"}},
-      {"POSTPROG sh @File\n", {"1: not looked up along PATH"}},
-      {"POSTPROG out @File\n", {"1: is a directory"}},
-      {"POSTPROG plain @File\n", {"1: not executable"}},
-      {"POSTPROG crlf.sh @File\n", {"1: ends in a carriage return"}},
-      {"POSTPROG post @Area\n", {"1: no @File"}},
-      {"POSTPROG post \"@File\"\n", {"1: @File stands in double quotes"}},
-      {"POSTPROG post @File @Size\n", {"1: '@Size' is no macro"}},
-      {"POSTPROG post @Files\n", {"1: the macro '@File' followed by 's'"}},
-      {"APPENDDESC @Desc @Area\n", {"1: not replaced in APPENDDESC"}},
-      {"APPENDDESC @Descs\n", {"1: the macro '@Desc' followed by 's'"}},
-      {"POSTPROG post @File \"x\n", {"1: unclosed double quote"}},
-      {"POSTPROG post @File > log.txt\n", {"1: shell syntax in the command template ('>')"}},
-      {"POSTPROG post @File | tee x && echo;\n", {"1: ('|', '&&', 'echo;')"}},
-      {"POSTPROG post @File $HOME ${X}\n", {"1: ('$HOME', '${X}')"}},
-      {"POSTPROG ~/bin/post @File\n", {"1: ('~/bin/post')"}},  // and no "does not exist"
-      {"POSTPROG post @File\nAREA N DAILY\nDIRECTORY out/*\nFILE /abs/x\nEND\n",
-       {"1: the post program 'post' is relative", "3: the mask 'out/*' is relative"},
+      {"POSTPROG\n", {"1: error: 'POSTPROG' does not exist", "1: error: no @File"}},
+      {"POSTPROG bin/gone @File\n", {"1: error: does not exist: every hand-over"}},
+      {"POSTPROG sh @File\n", {"1: error: not looked up along PATH"}},
+      {"POSTPROG out @File\n", {"1: error: is a directory"}},
+      {"POSTPROG plain @File\n", {"1: error: not executable"}},
+      {"POSTPROG crlf.sh @File\n", {"1: error: ends in a carriage return"}},
+      {"POSTPROG lf.sh @File\n", {}},
+      {"POSTPROG text.sh @File\n", {"1: error: a script without a '#!' line"}},
+      {"POSTPROG nosh.sh @File\n", {"1: error: names the interpreter '/bin/nosh'"}},
+      {"POSTPROG post @Area\n", {"1: error: no @File"}},
+      {"POSTPROG post \"@File\"\n", {"1: error: @File stands in double quotes"}},
+      {"POSTPROG post @File @Size\n", {"1: warning: '@Size' is no macro"}},
+      {"POSTPROG post @Files\n", {"1: warning: the macro '@File' with 's'"}},
+      {"APPENDDESC @Desc @Area\n", {"1: warning: not replaced in APPENDDESC"}},
+      {"APPENDDESC @Descs\n", {"1: warning: the macro '@Desc' with 's'"}},
+      {"POSTPROG post @File \"x\n", {"1: warning: unclosed double quote"}},
+      {"POSTPROG post @File > log.txt\n",
+       {"1: warning: shell syntax in the command template ('>')"}},
+      {"POSTPROG post @File | tee x && echo;\n", {"1: warning: ('|', '&&', 'echo;')"}},
+      {"POSTPROG post @File $HOME ${X}\n", {"1: warning: ('$HOME', '${X}')"}},
+      {"POSTPROG ~/bin/post @File\n", {"1: warning: ('~/bin/post')"}},  // and no "does not exist"
+      {"POSTPROG post @File\nAREA N DAILY\nDIRECTORY out/* -STAY\nFILE /abs/x\nEND\n",
+       {"1: warning: the post program 'post' is relative",
+        "3: warning: the mask 'out/*' is relative",
+        "4: warning: 'Error while searching for /abs/x"},
        "etc/t.cfg"},
   };
   for (const Case& c : cases) Expect(c);
@@ -210,11 +270,11 @@ TEST_F(ConfigCheckTest, FindsTemplateAndProgramTraps) {
 
 TEST_F(ConfigCheckTest, ReportsAConfigurationThatCannotBeOpened) {
   for (const std::string name : {"missing.cfg", ""}) {
-    int count = 0;
-    std::string out = Check(name, count);
-    EXPECT_EQ(out.rfind(name + ":0: ", 0), 0u) << out;
-    EXPECT_EQ(out.substr(out.find('\n') + 1), "1 finding\n");
-    EXPECT_EQ(count, 1);
+    CheckOutcome outcome;
+    std::string out = Check(name, outcome);
+    EXPECT_EQ(out.rfind(name + ":0: error: ", 0), 0u) << out;
+    EXPECT_EQ(out.substr(out.find('\n') + 1), "1 error\n");
+    EXPECT_EQ(outcome.errors, 1);
   }
 }
 
@@ -231,7 +291,21 @@ TEST_F(ConfigCheckTest, FindsNothingInTheShippedConfigurations) {
               "ELF");
   for (const char* sub : {"news", "weekend", "lists", "digest", "digest/extra", "archive"})
     fs_.AddDirectory(std::string("outgoing/") + sub);
-  Expect({read(root / "examples" / "brimvel.cfg"), {}, "example.cfg"});
+  // Today is a Wednesday: only NEWS is due, and its directory is empty.
+  Expect({read(root / "examples" / "brimvel.cfg"),
+          {"33: warning: drops the line", "40: note: not worked today", "41: note: not worked",
+           "49: note: not worked", "51: note: not worked", "56: note: not worked"},
+          "example.cfg"});
+  // The README's, with its program and a file in place.
+  const std::string readme = read(root / "README.md");
+  std::string example = readme.substr(readme.find("    # brimvel.cfg: hand the news"));
+  example = example.substr(0, example.find("    END\n") + 8);
+  for (std::size_t at; (at = example.find("\n    ")) != npos;) example.erase(at + 1, 4);
+  fs_.AddFile("/usr/bin/TICKER",
+              "\x7F"
+              "ELF\x02");
+  fs_.AddFile("/srv/fido/outbox/news/n1.zip", "n");
+  Expect({example.substr(4), {}, "readme.cfg"});
   for (const auto& file : std::filesystem::recursive_directory_iterator(root / "demo"))
     if (file.is_regular_file())
       fs_.AddFile(std::filesystem::relative(file.path(), root / "demo").generic_string(),
