@@ -59,10 +59,6 @@ std::string TabNote(std::string_view word) {
   return HasTab(word) ? " (a tab separates no words)" : "";
 }
 
-std::string Plural(std::size_t n, std::string_view one, std::string_view many) {
-  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
-}
-
 std::vector<std::string_view> Words(std::string_view text) {
   std::vector<std::string_view> words;
   for (std::size_t at = 0; at < text.size();) {
@@ -304,7 +300,7 @@ class Checker {
       Report(at, Severity::kError,
              "a Ctrl-Z byte (0x1A) ends the configuration here: the rewrite loses the rest of "
              "this line and the " +
-                 Plural(lines - 1, "line", "lines") + " after it");
+                 std::to_string(lines - 1) + " line(s) after it");
   }
 
   void CheckLine(const ConfigLine& line, std::string_view text, bool inBlock) {

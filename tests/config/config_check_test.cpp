@@ -142,7 +142,7 @@ TEST_F(ConfigCheckTest, FindsBlockStructureTraps) {
       {Entry("DIRECTORY out/*.zip" + std::string(240, ' ') + "-STAY"),
        {"3: warning: only the first 255"}},
       {kHead + "END\n\x1A" + "AREA LOST DAILY\nEND\n",
-       {"4: error: rest of this line and the 1 line after it"}},
+       {"4: error: rest of this line and the 1 line(s) after it"}},
       {kHead + "COUNT 1\x1Ay\n", {"3: error: Ctrl-Z byte (0x1A)", "2: error: has no END"}},
       {kHead + "FILE x\nEND\nAREA news MONTHLY\nFILE x\nEND\n",
        {"5: warning: 'news' was used before, at line 2"}},
