@@ -95,7 +95,9 @@ std::string Generate(std::string_view input, MemoryFileSystem& fs) {
     std::string line(Part(input));
     bool cr = !line.empty() && line.back() == '\r';
     if (cr) line.pop_back();
-    if (line.size() > 1 && line.front() == '+' && line.find('\x1A') == std::string::npos)
+    // A name the tree can hold: no control byte, not ending in a separator.
+    if (line.size() > 1 && line.front() == '+' && line.back() != '/' &&
+        std::none_of(line.begin(), line.end(), [](char c) { return c >= 0 && c < 0x20; }))
       fs.AddFile(line.substr(1), "payload\n");
     ShortString keyword = UpperText(FirstWord(ShortString(line).view()).view());
     if (keyword == "DIRECTORY" || keyword == "FILE") line += " #" + std::to_string(number);
@@ -136,8 +138,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const EntryVerdict& verdict : check.verdicts) {
     const std::string& line = before.at(static_cast<std::size_t>(verdict.line - 1));
     if (Count(before, line) != 1 || Added(line)) continue;  // a tag cut off behind a Ctrl-Z
-    if (Count(after, line) != (verdict.fate == EntryFate::kDropped ? 0u : 1u))
+    if (Count(after, line) != (verdict.fate == EntryFate::kDropped ? 0u : 1u)) {
+      std::fprintf(stderr, "line %d, fate %d: %s\n", verdict.line, static_cast<int>(verdict.fate),
+                   line.c_str());
       Fatal("-CHECK said otherwise of a line than the run did with it");
+    }
   }
   return 0;
 }

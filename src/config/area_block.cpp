@@ -173,6 +173,12 @@ int ReadBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine, Are
 
 }  // namespace
 
+bool AreaWorked(const ConfigLine& areaLine, std::string_view areaFilter, const DateParts& today) {
+  // A nameless area matches the empty filter: every run without -AREA works it.
+  if (UpperText(areaLine.argument) == UpperText(areaFilter)) return true;
+  return areaFilter.empty() && ScheduleDue(areaLine.schedule, today);
+}
+
 bool EntryStays(LineKind kind, const EntryResult& result, const EntryOptions& options) {
   if (options.stay) return true;
   // A DIRECTORY entry is dropped once it finds nothing new, never while it
@@ -198,14 +204,8 @@ int CopyLine(TextFile& out, const ConfigLine& line) {
 int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& areaLine) {
   AreaRecord area;
   area.name = areaLine.argument;
-  if (UpperText(area.name) == UpperText(pass.areaFilter)) {
-    area.enabled = true;
-    pass.totals.areaFound = true;
-  } else if (pass.areaFilter.empty()) {
-    area.enabled = ScheduleDue(areaLine.schedule, ReadDate(pass.clock));
-  } else {
-    area.enabled = false;
-  }
+  area.enabled = AreaWorked(areaLine, pass.areaFilter, ReadDate(pass.clock));
+  if (UpperText(area.name) == UpperText(pass.areaFilter)) pass.totals.areaFound = true;
   area.number = ++pass.totals.areas;
   if (pass.observer != nullptr) pass.observer->AreaMet(area);
   pass.log.Status(" **>** Scaning area " + area.name + "...[" + NumberText(area.number) + "]");

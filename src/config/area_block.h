@@ -46,6 +46,10 @@ struct PassContext {
   HatchObserver* observer = nullptr;
 };
 
+// Whether a block is worked from its AREA line on: the block -AREA names,
+// whatever its schedule; without -AREA, a block whose schedule is due today.
+bool AreaWorked(const ConfigLine& areaLine, std::string_view areaFilter, const DateParts& today);
+
 // The one keep rule: whether an entry line worked with this result stays
 // in the new configuration.
 bool EntryStays(LineKind kind, const EntryResult& result, const EntryOptions& options);

@@ -114,8 +114,8 @@ struct ScheduleFinding {
 // Why a schedule is never due, or due on fewer days than it names.
 ScheduleFinding ScheduleProblem(std::string_view text, const Schedule& schedule) {
   if (schedule.word == ScheduleWord::kDaily) return {};
-  ShortString word = FirstWord(text), keyword = UpperText(word);
-  std::vector<std::string_view> words = Words(AfterFirstWord(text));
+  const ShortString word = FirstWord(text), keyword = UpperText(word), list = AfterFirstWord(text);
+  std::vector<std::string_view> words = Words(list);  // views into `list`
   std::string never = Shown(text) + " is never due";
   if (keyword == "DAILY")
     return {(words.empty() ? "only DAILY alone is due: " : "DAILY takes no list: ") + never, true};
@@ -458,7 +458,7 @@ class Checker {
     const ShortString& area = line.argument;
     areaName_ = area.str();
     areaLine_ = line.number;
-    enabled_ = ScheduleDue(line.schedule, today_);
+    enabled_ = AreaWorked(line, "", today_);
     std::string worked = "; only '-AREA " + areaName_ + "' or a due WHEN line works it";
     ScheduleFinding problem = ScheduleProblem(line.scheduleText, line.schedule);
     if (area.empty()) {
