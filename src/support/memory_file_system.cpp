@@ -296,8 +296,7 @@ int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>
   }
   for (const std::string& name : subdirectories)
     entries.push_back(FoundEntry{name, kAttrDirectory, 0, 0});
-  std::sort(entries.begin(), entries.end(),
-            [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
+  SortAsListed(entries);
   return 0;
 }
 

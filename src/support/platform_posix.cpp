@@ -17,6 +17,7 @@
 #include "support/code_page.h"
 #include "support/command_line.h"
 #include "support/platform.h"
+#include "support/search.h"
 #include "support/string_utils.h"
 
 extern char** environ;
@@ -348,23 +349,7 @@ int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries
     }
   }
   closedir(dir);
-  // Ascending by the upper-cased name, ties by the raw bytes: the same order
-  // on every run, whatever order the directory keeps.
-  std::vector<std::pair<std::string, std::size_t>> keys;
-  keys.reserve(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::string upper = entries[i].name;
-    for (char& c : upper) c = UpperChar(c);
-    keys.emplace_back(std::move(upper), i);
-  }
-  std::sort(keys.begin(), keys.end(), [&entries](const auto& a, const auto& b) {
-    if (a.first != b.first) return a.first < b.first;
-    return entries[a.second].name < entries[b.second].name;
-  });
-  std::vector<FoundEntry> sorted;
-  sorted.reserve(entries.size());
-  for (const auto& key : keys) sorted.push_back(std::move(entries[key.second]));
-  entries = std::move(sorted);
+  SortAsListed(entries);
   return 0;
 }
 

@@ -1,6 +1,8 @@
 #include "support/search.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "support/string_utils.h"
 
@@ -64,6 +66,24 @@ bool MasksMeet(std::string_view a, std::string_view b) {
       if (a[i] == '?' || b[j] == '?' || UpperChar(a[i]) == UpperChar(b[j])) reach[i + 1][j + 1] = 1;
     }
   return reach[a.size()][b.size()] != 0;
+}
+
+void SortAsListed(std::vector<FoundEntry>& entries) {
+  std::vector<std::pair<std::string, std::size_t>> keys;
+  keys.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::string upper = entries[i].name;
+    for (char& c : upper) c = UpperChar(c);
+    keys.emplace_back(std::move(upper), i);
+  }
+  std::sort(keys.begin(), keys.end(), [&entries](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return entries[a.second].name < entries[b.second].name;
+  });
+  std::vector<FoundEntry> sorted;
+  sorted.reserve(entries.size());
+  for (const auto& key : keys) sorted.push_back(std::move(entries[key.second]));
+  entries = std::move(sorted);
 }
 
 std::string_view DirectoryPart(std::string_view path, std::string_view separators) {

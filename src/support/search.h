@@ -26,6 +26,11 @@ bool MaskMatches(std::string_view pattern, std::string_view name);
 // Whether some name matches both patterns' last components.
 bool MasksMeet(std::string_view a, std::string_view b);
 
+// Puts a listing in the order the runs meet names in: ascending by the
+// upper-cased name, ties by the raw bytes, whatever order the directory
+// keeps. Every file system, real or in memory, lists this way.
+void SortAsListed(std::vector<FoundEntry>& entries);
+
 // The path up to and including its last directory separator.
 std::string_view DirectoryPart(std::string_view path, std::string_view separators);
 

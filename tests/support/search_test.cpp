@@ -92,18 +92,18 @@ TEST_F(FindFilesTest, MatchesNamesAndFiltersByAttributes) {
     std::string pattern;
     std::uint8_t mask;
     int code;
-    Names names;  // in the order the file system lists them
+    Names names;  // in the order every file system lists them: case ignored
   };
   const Case cases[] = {
-      {"out/*.zip", kSearchFiles, 0, {"B.ZIP", "a.zip", "hidden.zip", "plain.zip", "ro.zip"}},
+      {"out/*.zip", kSearchFiles, 0, {"a.zip", "B.ZIP", "hidden.zip", "plain.zip", "ro.zip"}},
       {"out/*.zip",
        kSearchEverything,
        0,
-       {"B.ZIP", "a.zip", "hidden.zip", "plain.zip", "ro.zip", "sub.zip"}},
+       {"a.zip", "B.ZIP", "hidden.zip", "plain.zip", "ro.zip", "sub.zip"}},
       // Read-only never excludes; a file without attributes is always found.
-      {"out/*.zip", kArchiveOnly, 0, {"B.ZIP", "a.zip", "plain.zip", "ro.zip"}},
+      {"out/*.zip", kArchiveOnly, 0, {"a.zip", "B.ZIP", "plain.zip", "ro.zip"}},
       {"out/b.zip", kSearchFiles, 0, {"B.ZIP"}},
-      {"out/?.ZIP", kSearchFiles, 0, {"B.ZIP", "a.zip"}},
+      {"out/?.ZIP", kSearchFiles, 0, {"a.zip", "B.ZIP"}},
       {"*.cfg", kSearchFiles, 0, {"top.cfg"}},
       {"*", kSearchFiles, 0, {"top.cfg"}},
       // Found, but all excluded by the mask.
