@@ -204,7 +204,8 @@ int CopyLine(TextFile& out, const ConfigLine& line) {
 int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& areaLine) {
   AreaRecord area;
   area.name = areaLine.argument;
-  area.enabled = AreaWorked(areaLine, pass.areaFilter, ReadDate(pass.clock));
+  area.enabled = (pass.everyAreaDue && pass.areaFilter.empty()) ||
+                 AreaWorked(areaLine, pass.areaFilter, ReadDate(pass.clock));
   if (UpperText(area.name) == UpperText(pass.areaFilter)) pass.totals.areaFound = true;
   area.number = ++pass.totals.areas;
   if (pass.observer != nullptr) pass.observer->AreaMet(area);
@@ -255,7 +256,9 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
         break;
       case LineKind::kDirectory:
         // A run asked to stop works no further entry; its line stays as it is.
-        if (area.enabled && !hatch.Interrupted()) {
+        if (area.enabled && hatch.Interrupted()) {
+          if (pass.observer != nullptr) pass.observer->EntryNotReached(area);
+        } else if (area.enabled) {
           EntryResult result =
               ScanDirectory(hatch, line.argument, line.entry.options, skips, totals, area);
           Add(pass.totals, result);
@@ -267,7 +270,9 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
         }
         break;
       case LineKind::kFile:
-        if (area.enabled && !hatch.Interrupted()) {
+        if (area.enabled && hatch.Interrupted()) {
+          if (pass.observer != nullptr) pass.observer->EntryNotReached(area);
+        } else if (area.enabled) {
           EntryResult result =
               HatchFileEntry(hatch, line.argument, line.entry.options, totals, area);
           Add(pass.totals, result);
@@ -287,6 +292,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
       pass.out.WriteLine(line.whole);
     } else {
       pass.totals.dropped += 1;
+      if (pass.observer != nullptr) pass.observer->EntryDropped(area);
     }
     if (int code = FirstError(pass, reader); code != 0) return code;
   }

@@ -44,6 +44,7 @@ struct PassContext {
   // The signal that asked the run to stop, 0 while none.
   std::function<int()> interruption = {};
   HatchObserver* observer = nullptr;
+  bool everyAreaDue = false;  // without -AREA, every block is worked as if due (a plan's last look)
 };
 
 // Whether a block is worked from its AREA line on: the block -AREA names,

@@ -35,7 +35,8 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
     FoundFile file{entry.name, pathDirectory + (upperPaths ? UpperWhole(entry.name) : entry.name),
                    static_cast<std::int64_t>(entry.size), &entry};
     Offered offered = OfferFile(context, area, options, &skips, file, totals, result);
-    if (offered == Offered::kInterrupted) break;
+    // Once the run is asked to stop, the rest is only counted as waiting.
+    if (offered == Offered::kInterrupted) continue;
     // A file an earlier entry handed over is listed here too, so that a
     // later run does not offer it through this entry either.
     if (offered == Offered::kHandedOver || offered == Offered::kAlreadyGone)

@@ -40,8 +40,14 @@ EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryTe
                    static_cast<std::int64_t>(found[i].size), &found[i]};
     Offered offered = OfferFile(context, area, options, nullptr, file, totals, result);
     if (offered == Offered::kInterrupted) {
-      for (std::size_t rest = i; rest < found.size(); ++rest)
+      for (std::size_t rest = i; rest < found.size(); ++rest) {
         result.waiting.push_back(directory + found[rest].name);
+        // The observer heard of the first from OfferFile; the rest wait too.
+        if (rest > i && context.observer != nullptr)
+          context.observer->Waiting(area, directory + found[rest].name,
+                                    static_cast<std::int64_t>(found[rest].size),
+                                    WaitReason::kInterrupted);
+      }
       break;
     }
     if (offered != Offered::kHandedOver && offered != Offered::kAlreadyGone)

@@ -71,7 +71,10 @@ Offered OfferFile(const HatchContext& context, const AreaRecord& area, const Ent
                   const SkipList* skips, const FoundFile& file, BlockTotals& totals,
                   EntryResult& result) {
   if (context.Interrupted()) {
+    // What the stop leaves behind waits for the next run.
     result.interrupted = true;
+    if (context.observer != nullptr && (skips == nullptr || !skips->Contains(file.name)))
+      context.observer->Waiting(area, file.path, file.size, WaitReason::kInterrupted);
     return Offered::kInterrupted;
   }
   if (!SafeToHatch(context.log, file.path, file.name)) {
@@ -86,9 +89,11 @@ Offered OfferFile(const HatchContext& context, const AreaRecord& area, const Ent
   if (!WithinLimits(area, file.size, totals, options)) {
     result.heldBack += 1;
     if (context.observer != nullptr)
-      context.observer->HeldBack(
+      context.observer->Waiting(
           area, file.path, file.size,
-          area.sizeLimit != 0 && !options.anySize && file.size > area.sizeLimit);
+          area.sizeLimit != 0 && !options.anySize && file.size > area.sizeLimit
+              ? WaitReason::kNever
+              : WaitReason::kHeldBack);
     return Offered::kHeldBack;
   }
   // Handing over the configuration this run reads or writes, let alone
@@ -109,6 +114,8 @@ Offered OfferFile(const HatchContext& context, const AreaRecord& area, const Ent
     totals.hatchedCount -= 1;
     totals.hatchedBytes -= file.size;
     result.notStarted += 1;
+    if (context.observer != nullptr)
+      context.observer->HandOverFailed(area, file.path, file.size, false);
     // The reason first: a long path must not cut it off.
     context.log.Error(" -> Not handed over, not recorded, its entry stays: " +
                       ShortString(file.path));
@@ -120,7 +127,14 @@ Offered OfferFile(const HatchContext& context, const AreaRecord& area, const Ent
   // A file that went out but could not be deleted stays recorded; the
   // failure is still one.
   if (handOver == HandOver::kFailed || handOver == HandOver::kNotDeleted) result.failed += 1;
-  if (context.observer != nullptr) context.observer->HandedOver(area, file.path, file.size);
+  if (context.observer != nullptr) {
+    // Handed over means its program ended with 0; one that ended otherwise failed.
+    if (handOver == HandOver::kFailed) {
+      context.observer->HandOverFailed(area, file.path, file.size, true);
+    } else {
+      context.observer->HandedOver(area, file.path, file.size);
+    }
+  }
   return handOver == HandOver::kChanged ? Offered::kChanged : Offered::kHandedOver;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/area_names.h"
 #include "config/config_line.h"
 #include "run/daily_guard.h"
 #include "support/memory_file_system.h"
@@ -32,6 +33,7 @@ struct HandOverLine {
   std::int64_t size = 0;
 };
 
+// The simulated runs' decisions, heard through the pass's own observer.
 class Recorder final : public HatchObserver {
  public:
   void AreaMet(const AreaRecord& area) override {
@@ -42,14 +44,15 @@ class Recorder final : public HatchObserver {
   void HandedOver(const AreaRecord& area, std::string_view path, std::int64_t size) override {
     handedOver_.push_back(HandOverLine{area.name.str(), std::string(path), size});
   }
-  void HeldBack(const AreaRecord& area, std::string_view path, std::int64_t size,
-                bool never) override {
-    heldBack_.push_back(HandOverLine{area.name.str(), std::string(path), size});
-    if (never) never_.insert(std::string(path));
+  void Waiting(const AreaRecord& area, std::string_view path, std::int64_t size,
+               WaitReason reason) override {
+    if (reason == WaitReason::kInterrupted) return;
+    waiting_.push_back(HandOverLine{area.name.str(), std::string(path), size});
+    if (reason == WaitReason::kNever) never_.insert(std::string(path));
   }
 
   std::vector<HandOverLine> handedOver_;
-  std::vector<HandOverLine> heldBack_;
+  std::vector<HandOverLine> waiting_;
   std::set<std::string> never_;
   std::set<std::string> due_;
   std::set<std::string> seen_;
@@ -117,9 +120,10 @@ int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& conf
   return config.error();
 }
 
-// One simulated run, as the scheduler would start it on that day.
-void SimulateRun(MemoryFileSystem& sim, const LocalTime& day, const RunOptions& options,
-                 Recorder& recorder) {
+// One simulated run, as the scheduler would start it on that day, with the
+// plan's own options: forced, since the simulated days are each a new day.
+int SimulateRun(MemoryFileSystem& sim, const LocalTime& day, RunOptions options,
+                Recorder& recorder) {
   SucceedingRunner runner;
   FixedClock clock(day);
   TextFile console(sim, std::string());
@@ -128,14 +132,20 @@ void SimulateRun(MemoryFileSystem& sim, const LocalTime& day, const RunOptions& 
   errors.OpenDiscard();
   RunEnvironment env{sim, runner, clock, console, errors};
   env.observer = &recorder;
-  std::vector<std::string> parameters = {"-D", "-CFG", options.configName.str()};
-  if (!options.areaFilter.empty()) {
-    parameters.push_back("-AREA");
-    parameters.push_back(options.areaFilter.str());
-  }
-  RunMain(env, parameters);
+  options.forced = true;
+  options.planDays = 0;
+  options.dryRun = false;
+  options.errorLevel = false;
+  int code = RunOnce(env, options);
   // The simulated log is nobody's: it must not grow over the days.
   sim.Erase("brimvel.log");
+  return code;
+}
+
+// A plan that cannot be made says so; an empty plan would read as "nothing goes out".
+int PlanError(TextFile& out, const std::string& text, int code) {
+  out.WriteLine("[err] " + text);
+  return code;
 }
 
 }  // namespace
@@ -144,19 +154,27 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
   TextFile& out = env.console;
   const std::string configName = options.configName.str();
   std::string text;
-  if (int code = ReadWhole(env.fs, configName, text); code != 0) {
-    env.errors.WriteLine("brimvel: can't open configuration file " + configName);
-    return code;
+  if (int code = ReadWhole(env.fs, configName, text); code != 0)
+    return PlanError(out, "Can't open configuration file " + configName + ", no plan", code);
+  if (!options.areaFilter.empty()) {
+    bool found = false;
+    FindAreaBlock(env.fs, configName, options.areaFilter.view(), found);
+    if (!found)
+      return PlanError(out,
+                       "Area " + options.areaFilter.str() + " is not in configuration file " +
+                           configName + ", nothing is planned",
+                       1);
   }
   MemoryFileSystem sim;
   sim.SetLineEnd(env.fs.LineEnd());
   sim.SetNamesIgnoreCase(env.fs.NamesIgnoreCase());
   sim.SetDirectorySeparators(env.fs.DirectorySeparators());
   sim.AddFile(configName, text);
-  if (int code = MirrorFiles(env.fs, sim, configName); code != 0) {
-    env.errors.WriteLine("brimvel: can't read configuration file " + configName);
-    return code;
-  }
+  if (int code = MirrorFiles(env.fs, sim, configName); code != 0)
+    return PlanError(out, "Can't read configuration file " + configName + ", no plan", code);
+  // A mask over the configuration's own directory mirrors it as one more
+  // found file: the plan reads the configuration itself.
+  sim.AddFile(configName, text);
 
   LocalTime day = env.clock.Now();
   if (DayWorked(env.fs, env.clock)) day = NextDay(day);
@@ -171,7 +189,8 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
   std::set<std::string> goneOut;  // area and path of every planned hand-over
   for (int i = 0; i < options.planDays; ++i, day = NextDay(day)) {
     recorder.handedOver_.clear();
-    SimulateRun(sim, day, options, recorder);
+    if (int code = SimulateRun(sim, day, options, recorder); code != 0)
+      return PlanError(out, "The run of " + DateText(day) + " would fail, no further plan", code);
     for (const HandOverLine& line : recorder.handedOver_) {
       out.WriteLine(DateText(day) + "\t" + line.area + "\t" + line.path + "\t" +
                     std::to_string(line.size));
@@ -180,30 +199,27 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
     last = day;
   }
 
-  // What is left: each area once more, as if it were due the day after.
-  std::vector<std::string> waiting;
-  for (const std::string& area : recorder.order_) {
-    if (!options.areaFilter.empty() && !SameUpper(area, UpperText(options.areaFilter))) continue;
-    MemoryFileSystem after = sim;
-    Recorder probe;
-    RunOptions only = options;
-    only.areaFilter = ShortString(area);
-    SimulateRun(after, NextDay(last), only, probe);
-    bool due = recorder.due_.count(area) != 0;
-    auto add = [&](const HandOverLine& line, bool heldBack) {
-      // A file that went out and would go again (-STAY) waits for nothing.
-      if (line.area != area || goneOut.count(line.area + "\t" + line.path) != 0) return;
-      std::string reason = !due ? "area never due"
-                           : heldBack && probe.never_.count(line.path)
-                               ? "larger than SIZE, never"
-                               : "held back by COUNT or SIZE";
-      waiting.push_back("waiting\t" + line.area + "\t" + line.path + "\t" +
-                        std::to_string(line.size) + "\t" + reason);
-    };
-    for (const HandOverLine& line : probe.handedOver_) add(line, false);
-    for (const HandOverLine& line : probe.heldBack_) add(line, true);
-  }
-  for (const std::string& line : waiting) out.WriteLine(line);
+  // What is left: one more run the day after, every area worked as if due.
+  Recorder probe;
+  RunOptions after = options;
+  after.everyAreaDue = true;
+  if (int code = SimulateRun(sim, NextDay(last), after, probe); code != 0)
+    return PlanError(out, "The run after the plan would fail", code);
+  std::map<std::string, std::vector<std::string>> waiting;  // by area
+  auto add = [&](const HandOverLine& line, bool heldBack) {
+    // A file that went out and would go again (-STAY) waits for nothing.
+    if (goneOut.count(line.area + "\t" + line.path) != 0) return;
+    std::string reason = recorder.due_.count(line.area) == 0 ? "area never due"
+                         : heldBack && probe.never_.count(line.path) != 0
+                             ? "larger than SIZE, never"
+                             : "held back by COUNT or SIZE";
+    waiting[line.area].push_back("waiting\t" + line.area + "\t" + line.path + "\t" +
+                                 std::to_string(line.size) + "\t" + reason);
+  };
+  for (const HandOverLine& line : probe.handedOver_) add(line, false);
+  for (const HandOverLine& line : probe.waiting_) add(line, true);
+  for (const std::string& area : recorder.order_)
+    for (const std::string& line : waiting[area]) out.WriteLine(line);
   for (const std::string& area : recorder.order_)
     if (recorder.due_.count(area) == 0 &&
         (options.areaFilter.empty() || SameUpper(area, UpperText(options.areaFilter))))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/driver.h"
+#include "run/run_once.h"
 #include "run/run_options.h"
 
 namespace brimvel {

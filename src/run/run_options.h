@@ -18,6 +18,9 @@ struct RunOptions {
   bool help = false;
   bool version = false;  // "-V", "--version"
   int planDays = 0;      // "-PLAN DAYS": show the coming days' hand-overs
+  // Not an option of the command line: a plan's look past its last day
+  // works every block as if it were due.
+  bool everyAreaDue = false;
   // The first parameter that begins with "-" but is no option (a mistyped
   // dry run must not start a real one), and the option nearest to it;
   // empty when there is none.

@@ -1,0 +1,158 @@
+#include "run/run_once.h"
+
+#include "config/area_names.h"
+#include "config/config_pass.h"
+#include "run/daily_guard.h"
+#include "run/run_summary.h"
+#include "support/error_text.h"
+#include "support/pending_erasures.h"
+#include "support/run_log.h"
+#include "support/string_utils.h"
+
+#ifndef BRIMVEL_VERSION
+#error "BRIMVEL_VERSION comes from the build"
+#endif
+
+namespace brimvel {
+
+namespace {
+
+// The end of a run that found a file it needs failing: the code goes out
+// as "Runtime error N" and as the exit code, as it always has.
+int RuntimeError(const RunEnvironment& env, int code) {
+  env.errors.WriteLine("Runtime error " + std::to_string(code));
+  return code;
+}
+
+// The same, said in the log too, for whoever reads only the log.
+int RuntimeError(const RunEnvironment& env, RunLog& log, int code) {
+  log.Error("Run ended early: runtime error " + std::to_string(code));
+  return RuntimeError(env, code);
+}
+
+std::string Plural(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// A dry run has no log file, but its console shows the same end lines.
+int FinishLog(const RunEnvironment& env, RunLog& log, int exitCode) {
+  if (int code = log.Close(); code != 0) return RuntimeError(env, code);
+  return exitCode;
+}
+
+int RefuseWorkedDay(const RunEnvironment& env, RunLog& log) {
+  log.Line("Already worked today... (use -D for ignore this fact)");
+  return FinishLog(env, log, 0);
+}
+
+int RefuseBusy(const RunEnvironment& env, RunLog& log, const ShortString& configName) {
+  log.Line("Configuration file " + configName +
+           " is being worked by another run, leaving it alone..");
+  return FinishLog(env, log, 0);
+}
+
+}  // namespace
+
+std::string Banner() { return std::string("Brimvel {v") + BRIMVEL_VERSION + "W32}"; }
+
+int RunOnce(const RunEnvironment& env, const RunOptions& options) {
+  TextFile& console = env.console;
+  RunLog log(console, env.clock, Banner());
+  log.SetTitleSink(env.showTitle);
+  if (options.dryRun) {
+    // Everything goes to the console only; the log file is left alone.
+    log.ConsoleOnly();
+    log.Line(Banner() + ": started.. (dry run, nothing is changed)");
+  } else if (int code = log.Open(env.fs, "brimvel.log"); code != 0) {
+    return RuntimeError(env, code);
+  }
+  if (env.watchInterruptions) env.watchInterruptions();
+
+  auto dayWorked = [&env] { return DayWorked(env.fs, env.clock); };
+  if (!options.forced && dayWorked()) return RefuseWorkedDay(env, log);
+
+  TextFile config(env.fs, options.configName.str());
+  int code = config.OpenRead();
+  // Another run holds the configuration it just wrote until it ends.
+  if (code == kSharingViolation) return RefuseBusy(env, log, options.configName);
+  if (code != 0) {
+    log.Line("Shit, I can't open configuration file " + options.configName + "!..");
+    // A scheduler must see the failure, so the error number is the exit code.
+    return code;
+  }
+  // A mistyped -AREA would work nothing, yet a WHEN line could still turn
+  // another block on: the names are known before anything is worked.
+  if (!options.areaFilter.empty()) {
+    bool found = false;
+    if (int failed =
+            FindAreaBlock(env.fs, options.configName.str(), options.areaFilter.view(), found);
+        failed != 0)
+      return RuntimeError(env, log, failed);
+    if (!found) {
+      log.Error("Area " + options.areaFilter + " is not in configuration file " +
+                options.configName + ", nothing was worked");
+      if (options.errorLevel) log.Line(RunSummary(nullptr).Line());
+      return FinishLog(env, log, options.errorLevel ? 1 : 0);
+    }
+  }
+
+  RunSummary summary(env.observer);
+  TextFile temp(env.fs, TempNameFor(options.configName.view(), env.fs.DirectorySeparators()));
+  // -DELETE takes effect once the new configuration, which records the
+  // hand-over, has taken the old one's place.
+  PendingErasures erasures(env.fs);
+  PassContext context{erasures,
+                      env.runner,
+                      env.clock,
+                      log,
+                      temp,
+                      HatchSettings{{}, {}, options.dryRun},
+                      options.areaFilter,
+                      {},
+                      env.interruption,
+                      &summary,
+                      options.everyAreaDue};
+  PassOutcome outcome = ConfigPass(context, config, temp, options.forced, dayWorked);
+  switch (outcome.result) {
+    case PassResult::kLocked:
+      return RefuseBusy(env, log, options.configName);
+    case PassResult::kAlreadyWorked:
+      return RefuseWorkedDay(env, log);
+    case PassResult::kFailed:
+      for (const std::string& name : erasures.pending())
+        log.Error(" -> File " + ShortString(name) +
+                  " kept, the configuration recording its hand-over was not rewritten");
+      return RuntimeError(env, log, outcome.error);
+    case PassResult::kDone:
+      break;
+  }
+  bool deleteFailed = false;
+  erasures.Commit([&log, &deleteFailed](const std::string& name, int failure) {
+    log.Error(" -> File " + ShortString(name) + " not deleted: " + ErrorText(failure, name));
+    deleteFailed = true;
+  });
+  const PassTotals& totals = context.totals;
+  int signal = env.interruption ? env.interruption() : 0;
+  if (signal != 0) {
+    log.Error("Interrupted by signal " + std::to_string(signal) + ": " +
+              Plural(totals.handedOver, "file", "files") +
+              " handed over and recorded, the rest is left for the next run");
+  }
+  // A day cut short is not a day worked.
+  if (!options.dryRun && signal == 0) {
+    if (int failed = MarkWorkedToday(env.fs, console); failed != 0)
+      return RuntimeError(env, log, failed);
+  }
+  if (options.errorLevel) log.Line(summary.Line());
+  int exitCode = 0;
+  if (signal != 0) {
+    exitCode = 128 + signal;
+  } else if (options.errorLevel && (totals.AnyFailure() || summary.AnyFailed() || deleteFailed)) {
+    exitCode = 1;
+  }
+  // `temp` is the new configuration: it stays open, and so locked, until
+  // the run has ended.
+  return FinishLog(env, log, exitCode);
+}
+
+}  // namespace brimvel

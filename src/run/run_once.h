@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "hatch/hatch_observer.h"
+#include "run/run_options.h"
+#include "support/clock.h"
+#include "support/file_system.h"
+#include "support/process_runner.h"
+#include "support/text_file.h"
+
+namespace brimvel {
+
+// The banner of the log and of --version.
+std::string Banner();
+
+// What a run works with: the OS, or fakes in tests.
+struct RunEnvironment {
+  FileSystem& fs;
+  ProcessRunner& runner;
+  const Clock& clock;
+  TextFile& console;
+  TextFile& errors;                                      // standard error: "Runtime error N"
+  std::function<void(std::string_view)> showTitle = {};  // progress in the console title
+  // Catches the first request to stop (Ctrl-C, SIGTERM, a closed console)
+  // so the run can finish its hand-over and record it; a second ends it.
+  std::function<void()> watchInterruptions = {};
+  // The signal number of that request, 0 while there was none.
+  std::function<int()> interruption = {};
+  HatchObserver* observer = nullptr;  // hears every decision of the pass
+};
+
+// One run over the configuration as the parsed options ask: the pass, the
+// day marker and the summary. The program's start, a dry run and every
+// simulated day of a plan come through here. Returns the exit code.
+int RunOnce(const RunEnvironment& env, const RunOptions& options);
+
+}  // namespace brimvel
