@@ -8,6 +8,7 @@
 
 #include "config/area_names.h"
 #include "config/config_line.h"
+#include "config/schedule.h"
 #include "run/daily_guard.h"
 #include "support/memory_file_system.h"
 #include "support/search.h"
@@ -46,11 +47,13 @@ class Recorder final : public HatchObserver {
   }
   void Waiting(const AreaRecord& area, std::string_view path, std::int64_t size,
                WaitReason reason) override {
-    if (reason == WaitReason::kInterrupted) return;
+    // Only the look past the last day reports what waits.
+    if (!keepWaiting_ || reason == WaitReason::kInterrupted) return;
     waiting_.push_back(HandOverLine{area.name.str(), std::string(path), size});
     if (reason == WaitReason::kNever) never_.insert(std::string(path));
   }
 
+  bool keepWaiting_ = false;
   std::vector<HandOverLine> handedOver_;
   std::vector<HandOverLine> waiting_;
   std::set<std::string> never_;
@@ -93,18 +96,36 @@ int ReadWhole(FileSystem& fs, const std::string& name, std::string& text) {
   return code;
 }
 
-// The simulated world: the configuration, and every file the directories
-// named by its entries hold now, with their sizes and times.
-int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& configName) {
-  TextFile config(sim, configName);
+// The one name of a directory, ending in a separator: how the runs reach
+// its files, whatever the spelling.
+std::string ResolvedDirectory(FileSystem& real, const std::string& directory) {
+  std::string resolved;
+  if (real.ResolvedName(directory.empty() ? "." : directory, resolved) != 0) return directory;
+  if (resolved.empty() ||
+      real.DirectorySeparators().find(resolved.back()) == std::string_view::npos)
+    resolved += real.DirectorySeparators().front();
+  return resolved;
+}
+
+// The simulated world: every file the directories named by the
+// configuration's entries hold now, with their sizes and times, each under
+// its one name; every spelling of a directory and every symbolic link leads
+// there, as on the disk.
+int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& configName,
+                const std::string& text) {
+  MemoryFileSystem scratch;
+  scratch.AddFile(configName, text);
+  TextFile config(scratch, configName);
   if (int code = config.OpenRead(); code != 0) return code;
   ConfigReader reader(config);
   ConfigLine line;
-  std::set<std::string> listed;
+  std::set<std::string> spellings;
+  std::set<std::string> mirrored;
   while (reader.Next(line)) {
     if (line.kind != LineKind::kDirectory && line.kind != LineKind::kFile) continue;
-    std::string directory(DirectoryPart(line.entry.mask.view(), real.DirectorySeparators()));
-    if (!listed.insert(directory).second) continue;
+    ShortString mask = FirstWord(line.argument);
+    std::string directory(DirectoryPart(mask.view(), real.DirectorySeparators()));
+    if (!spellings.insert(directory).second) continue;
     std::vector<FoundEntry> entries;
     int code = real.List(directory, entries);
     if (code == kPathNotFound) continue;  // missing here as there
@@ -112,10 +133,24 @@ int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& conf
       sim.FailDirectory(directory, code);
       continue;
     }
-    if (!directory.empty()) sim.AddDirectory(directory);
-    for (const FoundEntry& entry : entries)
-      if ((entry.attributes & kAttrDirectory) == 0)
-        sim.AddSizedFile(directory + entry.name, entry.size, entry.time, entry.attributes);
+    std::string resolved = ResolvedDirectory(real, directory);
+    sim.AddAlias(directory, resolved);
+    if (!mirrored.insert(resolved).second) continue;
+    sim.AddDirectory(resolved);
+    for (const FoundEntry& entry : entries) {
+      if ((entry.attributes & kAttrDirectory) != 0) continue;
+      std::string target;
+      FoundEntry named;
+      // A symbolic link is one more name of its target: what a -DELETE
+      // does to the one, the other shows.
+      if (real.LinkTarget(directory + entry.name, target) == 0 &&
+          real.Describe(target, named) == 0) {
+        if (!sim.Exists(target)) sim.AddSizedFile(target, named.size, named.time, named.attributes);
+        sim.AddLink(resolved + entry.name, target);
+      } else {
+        sim.AddSizedFile(resolved + entry.name, entry.size, entry.time, entry.attributes);
+      }
+    }
   }
   return config.error();
 }
@@ -140,6 +175,55 @@ int SimulateRun(MemoryFileSystem& sim, const LocalTime& day, RunOptions options,
   // The simulated log is nobody's: it must not grow over the days.
   sim.Erase("brimvel.log");
   return code;
+}
+
+// The plan's lines, written to the console in large pieces: a plan of
+// thousands of lines costs a few writes, not one a line.
+class PlanOutput {
+ public:
+  explicit PlanOutput(TextFile& out) : out_(out) {}
+  ~PlanOutput() { Flush(); }
+  PlanOutput(const PlanOutput&) = delete;
+  PlanOutput& operator=(const PlanOutput&) = delete;
+  void WriteLine(std::string_view line) {
+    text_.append(line);
+    text_.append(out_.lineEnd());
+    if (text_.size() >= 64 * 1024) Flush();
+  }
+  void Flush() {
+    if (!text_.empty()) out_.Write(text_);
+    text_.clear();
+  }
+
+ private:
+  TextFile& out_;
+  std::string text_;
+};
+
+// The schedules of the configuration's AREA and WHEN lines, in order.
+std::vector<Schedule> SchedulesOf(const std::string& configName, const std::string& text) {
+  MemoryFileSystem scratch;
+  scratch.AddFile(configName, text);
+  TextFile config(scratch, configName);
+  std::vector<Schedule> schedules;
+  if (config.OpenRead() != 0) return schedules;
+  ConfigReader reader(config);
+  ConfigLine line;
+  while (reader.Next(line))
+    if (line.kind == LineKind::kArea || line.kind == LineKind::kWhen)
+      schedules.push_back(line.schedule);
+  return schedules;
+}
+
+// Which of those schedules are due on a day: all a run's course depends on
+// the date for.
+std::vector<bool> DueOn(const std::vector<Schedule>& schedules, const LocalTime& day) {
+  FixedClock clock(day);
+  const DateParts date = ReadDate(clock);
+  std::vector<bool> due;
+  due.reserve(schedules.size());
+  for (const Schedule& schedule : schedules) due.push_back(ScheduleDue(schedule, date));
+  return due;
 }
 
 // A plan that cannot be made says so; an empty plan would read as "nothing goes out".
@@ -169,42 +253,64 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
   sim.SetLineEnd(env.fs.LineEnd());
   sim.SetNamesIgnoreCase(env.fs.NamesIgnoreCase());
   sim.SetDirectorySeparators(env.fs.DirectorySeparators());
-  sim.AddFile(configName, text);
-  if (int code = MirrorFiles(env.fs, sim, configName); code != 0)
+  if (int code = MirrorFiles(env.fs, sim, configName, text); code != 0)
     return PlanError(out, "Can't read configuration file " + configName + ", no plan", code);
-  // A mask over the configuration's own directory mirrors it as one more
-  // found file: the plan reads the configuration itself.
+  // Added last: a mask over the configuration's own directory mirrors it
+  // as one more found file, and the plan reads the configuration itself.
   sim.AddFile(configName, text);
 
+  PlanOutput plan(out);
   LocalTime day = env.clock.Now();
   if (DayWorked(env.fs, env.clock)) day = NextDay(day);
-  out.WriteLine("# Plan of " + std::to_string(options.planDays) + " daily runs from " +
-                DateText(day) + " for " + configName + ", changing nothing.");
-  out.WriteLine("# Assumed: no new files arrive; every post program starts and ends with 0;");
-  out.WriteLine("# files handed over with -DELETE are gone afterwards; one run a day.");
-  out.WriteLine("# date\tarea\tfile\tbytes");
+  plan.WriteLine("# Plan of " + std::to_string(options.planDays) + " daily runs from " +
+                 DateText(day) + " for " + configName + ", changing nothing.");
+  plan.WriteLine("# Assumed: no new files arrive; every post program starts and ends with 0;");
+  plan.WriteLine("# files handed over with -DELETE are gone afterwards; one run a day.");
+  plan.WriteLine("# date\tarea\tfile\tbytes");
 
   Recorder recorder;
   LocalTime last = day;
   std::set<std::string> goneOut;  // area and path of every planned hand-over
+  // A run that hands nothing over and leaves the configuration as it was
+  // is repeated by every later day whose schedules fall alike, while the
+  // configuration stays so: those days are known without running them,
+  // which keeps a long plan's cost that of the days that change something.
+  std::string state;  // the configuration the schedules and quiet days belong to
+  std::vector<Schedule> schedules;
+  std::set<std::vector<bool>> quietDays;
   for (int i = 0; i < options.planDays; ++i, day = NextDay(day)) {
+    last = day;
+    if (const MemoryFileSystem::File* now = sim.Find(configName); now && now->data != state) {
+      state = now->data;
+      schedules = SchedulesOf(configName, state);
+      quietDays.clear();
+    }
+    std::vector<bool> due = DueOn(schedules, day);
+    if (quietDays.count(due) != 0) continue;
     recorder.handedOver_.clear();
-    if (int code = SimulateRun(sim, day, options, recorder); code != 0)
+    if (int code = SimulateRun(sim, day, options, recorder); code != 0) {
+      plan.Flush();
       return PlanError(out, "The run of " + DateText(day) + " would fail, no further plan", code);
+    }
     for (const HandOverLine& line : recorder.handedOver_) {
-      out.WriteLine(DateText(day) + "\t" + line.area + "\t" + line.path + "\t" +
-                    std::to_string(line.size));
+      plan.WriteLine(DateText(day) + "\t" + line.area + "\t" + line.path + "\t" +
+                     std::to_string(line.size));
       goneOut.insert(line.area + "\t" + line.path);
     }
-    last = day;
+    const MemoryFileSystem::File* after = sim.Find(configName);
+    if (recorder.handedOver_.empty() && after != nullptr && after->data == state)
+      quietDays.insert(due);
   }
 
   // What is left: one more run the day after, every area worked as if due.
   Recorder probe;
+  probe.keepWaiting_ = true;
   RunOptions after = options;
   after.everyAreaDue = true;
-  if (int code = SimulateRun(sim, NextDay(last), after, probe); code != 0)
+  if (int code = SimulateRun(sim, NextDay(last), after, probe); code != 0) {
+    plan.Flush();
     return PlanError(out, "The run after the plan would fail", code);
+  }
   std::map<std::string, std::vector<std::string>> waiting;  // by area
   auto add = [&](const HandOverLine& line, bool heldBack) {
     // A file that went out and would go again (-STAY) waits for nothing.
@@ -219,11 +325,11 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
   for (const HandOverLine& line : probe.handedOver_) add(line, false);
   for (const HandOverLine& line : probe.waiting_) add(line, true);
   for (const std::string& area : recorder.order_)
-    for (const std::string& line : waiting[area]) out.WriteLine(line);
+    for (const std::string& line : waiting[area]) plan.WriteLine(line);
   for (const std::string& area : recorder.order_)
     if (recorder.due_.count(area) == 0 &&
         (options.areaFilter.empty() || SameUpper(area, UpperText(options.areaFilter))))
-      out.WriteLine("never due\t" + area);
+      plan.WriteLine("never due\t" + area);
   return 0;
 }
 

@@ -89,6 +89,19 @@ class FileSystem {
   virtual int List(const std::string& directory, std::vector<FoundEntry>& entries) = 0;
   // The entry a name denotes: 0, 2 or 3.
   virtual int Describe(const std::string& name, FoundEntry& entry) = 0;
+  // The one name of what `name` denotes: absolute, without "." or doubled
+  // separators, symbolic links followed. A file system without other
+  // spellings gives the name back.
+  virtual int ResolvedName(const std::string& name, std::string& resolved) {
+    resolved = name;
+    return 0;
+  }
+  // When `name` is a symbolic link: 0, and the one name of what it leads to
+  // (see ResolvedName). Otherwise 2, or the code of a failure.
+  virtual int LinkTarget(const std::string& name, std::string& target) {
+    (void)name, (void)target;
+    return kFileNotFound;
+  }
 
   // The characters that end the directory part of a path.
   virtual std::string_view DirectorySeparators() const = 0;

@@ -11,12 +11,44 @@ namespace brimvel {
 MemoryFileSystem::MemoryFileSystem() = default;
 MemoryFileSystem::~MemoryFileSystem() = default;
 
-std::string MemoryFileSystem::Key(const std::string& name) const {
-  std::string key = name;
-  if (key.rfind("./", 0) == 0) key.erase(0, 2);
+std::string MemoryFileSystem::Folded(std::string name) const {
   if (ignoreCase_)
-    for (char& c : key) c = UpperChar(c);
-  return key;
+    for (char& c : name) c = UpperChar(c);
+  return name;
+}
+
+std::string MemoryFileSystem::Canonical(const std::string& name) const {
+  std::string path;
+  path.reserve(name.size());
+  std::size_t at = 0;
+  for (;;) {
+    std::size_t end = name.find_first_of(separators_, at);
+    if (end == std::string::npos) {
+      path.append(name, at, std::string::npos);
+      break;
+    }
+    std::string_view part(name.data() + at, end - at);
+    // A leading separator makes the path absolute; a doubled one, or a ".",
+    // names the same directory again.
+    if ((part.empty() && at == 0) || (!part.empty() && part != ".")) {
+      path.append(part);
+      path += name[end];
+    }
+    at = end + 1;
+  }
+  if (!aliases_.empty()) {
+    std::size_t directoryEnd = DirectoryPart(path, separators_).size();
+    auto alias = aliases_.find(Folded(path.substr(0, directoryEnd)));
+    if (alias != aliases_.end()) path = alias->second + path.substr(directoryEnd);
+  }
+  return path;
+}
+
+std::string MemoryFileSystem::Key(const std::string& name) const { return Folded(Canonical(name)); }
+
+std::string MemoryFileSystem::Target(const std::string& key) const {
+  auto link = links_.find(key);
+  return link == links_.end() ? key : link->second.target;
 }
 
 std::string MemoryFileSystem::DirectoryOf(const std::string& name) const {
@@ -39,19 +71,13 @@ int MemoryFileSystem::DirectoryFailure(const std::string& name) const {
   return DirectoryExists(directory) ? 0 : kPathNotFound;
 }
 
-namespace {
-std::string Shown(const std::string& name) {
-  return name.rfind("./", 0) == 0 ? name.substr(2) : name;
-}
-}  // namespace
-
 void MemoryFileSystem::AddFile(const std::string& name, std::string data, std::uint32_t time) {
   auto file = std::make_shared<File>();
   file->data = std::move(data);
   file->time = time;
   file->id = nextId_++;
   files_[Key(name)] = file;
-  shownNames_[Key(name)] = Shown(name);
+  shownNames_[Key(name)] = Canonical(name);
 }
 
 void MemoryFileSystem::AddSizedFile(const std::string& name, std::uint64_t size, std::uint32_t time,
@@ -68,17 +94,31 @@ void MemoryFileSystem::AddDirectory(const std::string& name) {
   directories_.insert(Key(directory));
 }
 
+void MemoryFileSystem::AddAlias(const std::string& spelling, const std::string& directory) {
+  std::string from = spelling;
+  std::string to = directory;
+  for (std::string* name : {&from, &to})
+    if (!name->empty() && separators_.find(name->back()) == std::string::npos)
+      *name += separators_.front();
+  std::string target = Canonical(to);
+  aliases_[Folded(Canonical(from))] = target;
+}
+
+void MemoryFileSystem::AddLink(const std::string& name, const std::string& target) {
+  links_[Key(name)] = Link{Canonical(name), Key(target)};
+}
+
 bool MemoryFileSystem::Exists(const std::string& name) const {
-  return files_.count(Key(name)) != 0;
+  return files_.count(Target(Key(name))) != 0;
 }
 
 std::string MemoryFileSystem::Contents(const std::string& name) const {
-  auto found = files_.find(Key(name));
+  auto found = files_.find(Target(Key(name)));
   return found == files_.end() ? std::string() : found->second->data;
 }
 
 MemoryFileSystem::File* MemoryFileSystem::Find(const std::string& name) {
-  auto found = files_.find(Key(name));
+  auto found = files_.find(Target(Key(name)));
   return found == files_.end() ? nullptr : found->second.get();
 }
 
@@ -116,7 +156,7 @@ MemoryFileSystem::OpenFile* MemoryFileSystem::Opened(Handle handle) {
 int MemoryFileSystem::Open(const std::string& name, OpenKind kind, Handle& handle) {
   if (name.empty()) return kFileNotFound;
   if (int code = DirectoryFailure(name); code != 0) return code;
-  std::string key = Key(name);
+  std::string key = Target(Key(name));
   auto found = files_.find(key);
   bool creates = kind == OpenKind::kCreateAlways || kind == OpenKind::kCreateAppend ||
                  kind == OpenKind::kCreateLocked;
@@ -157,7 +197,7 @@ int MemoryFileSystem::LockShared(Handle handle) {
 int MemoryFileSystem::StillNamed(Handle handle, const std::string& name) {
   OpenFile* opened = Opened(handle);
   if (opened == nullptr) return 6;
-  auto found = files_.find(Key(name));
+  auto found = files_.find(Target(Key(name)));
   if (found == files_.end() || found->second->id != opened->file->id) return kSharingViolation;
   return 0;
 }
@@ -229,6 +269,8 @@ int MemoryFileSystem::Close(Handle handle) {
 
 int MemoryFileSystem::Erase(const std::string& name) {
   if (int code = DirectoryFailure(name); code != 0) return code;
+  // Erasing a link leaves its target alone.
+  if (links_.erase(Key(name)) != 0) return 0;
   auto found = files_.find(Key(name));
   if (found == files_.end())
     return DirectoryExists(Key(name) + "/") ? kAccessDenied : kFileNotFound;
@@ -246,7 +288,7 @@ int MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
   files_.erase(source);
   shownNames_.erase(Key(from));
   files_[Key(to)] = file;
-  shownNames_[Key(to)] = Shown(to);
+  shownNames_[Key(to)] = Canonical(to);
   return 0;
 }
 
@@ -288,9 +330,20 @@ int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>
         file.listedSize >= 0 ? static_cast<std::uint64_t>(file.listedSize) : file.data.size();
     entries.push_back(FoundEntry{rest, file.attributes, file.time, size});
   }
-  for (const std::string& key : directories_) {
-    if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) continue;
-    std::string rest = key.substr(prefix.size());
+  // A link is listed as its target, while the target is there.
+  for (auto it = links_.lower_bound(prefix);
+       it != links_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    auto target = files_.find(it->second.target);
+    std::string rest = it->second.shown.substr(prefix.size());
+    if (target == files_.end() || rest.find_first_of(separators_) != std::string::npos) continue;
+    const File& file = *target->second;
+    std::uint64_t size =
+        file.listedSize >= 0 ? static_cast<std::uint64_t>(file.listedSize) : file.data.size();
+    entries.push_back(FoundEntry{rest, file.attributes, file.time, size});
+  }
+  for (auto it = directories_.upper_bound(prefix);
+       it != directories_.end() && it->compare(0, prefix.size(), prefix) == 0; ++it) {
+    std::string rest = it->substr(prefix.size());
     std::size_t slash = rest.find_first_of(separators_);
     subdirectories.insert(rest.substr(0, slash));
   }
@@ -312,7 +365,8 @@ int MemoryFileSystem::Describe(const std::string& name, FoundEntry& entry) {
     entry = FoundEntry{base, kAttrDirectory, 0, 0};
     return 0;
   }
-  std::string shown = shownNames_.at(Key(name));
+  auto link = links_.find(Key(name));
+  std::string shown = link != links_.end() ? link->second.shown : shownNames_.at(Key(name));
   std::uint64_t size =
       file->listedSize >= 0 ? static_cast<std::uint64_t>(file->listedSize) : file->data.size();
   entry = FoundEntry{shown.substr(DirectoryOf(shown).size()), file->attributes, file->time, size};

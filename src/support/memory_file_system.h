@@ -13,8 +13,10 @@
 namespace brimvel {
 
 // A file system held in memory, for tests and for plans that must touch no
-// disk. Paths use '/' and are taken as written ("out/a.zip" lies in the
-// directory "out/"; "" is the current directory). Files may be made
+// disk. Paths use '/' ("out/a.zip" lies in the directory "out/"; "" is the
+// current directory); doubled separators and "." components name the same
+// directory, as on a disk, and AddAlias and AddLink give a directory or a
+// file a second name, as an absolute path or a symbolic link does. Files may be made
 // read-only, directories unreadable, and writes may be made to fail once a
 // file system-wide byte budget is used up, so every failure path can be
 // reached without a real disk.
@@ -40,6 +42,11 @@ class MemoryFileSystem : public FileSystem {
   void AddSizedFile(const std::string& name, std::uint64_t size, std::uint32_t time,
                     std::uint8_t attributes = kAttrArchive);
   void AddDirectory(const std::string& name);  // "out/" or "out"
+  // Every name in directory `spelling` names the file of that name in `directory`.
+  void AddAlias(const std::string& spelling, const std::string& directory);
+  // `name` is a symbolic link to `target`: listed, opened and described as
+  // the target while the target exists; erasing it erases the link only.
+  void AddLink(const std::string& name, const std::string& target);
   bool Exists(const std::string& name) const;
   std::string Contents(const std::string& name) const;
   File* Find(const std::string& name);
@@ -87,6 +94,10 @@ class MemoryFileSystem : public FileSystem {
   };
 
   std::string Key(const std::string& name) const;
+  std::string Canonical(const std::string& name) const;
+  std::string Folded(std::string name) const;
+  // The key of the file a name denotes, through a link.
+  std::string Target(const std::string& key) const;
   std::string DirectoryOf(const std::string& name) const;
   bool DirectoryExists(const std::string& directory) const;
   int DirectoryFailure(const std::string& name) const;
@@ -96,6 +107,12 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> shownNames_;       // Key() -> name as made
   std::set<std::string> directories_;                   // Key() of "dir/"
   std::map<std::string, int> failingDirectories_;
+  std::map<std::string, std::string> aliases_;  // folded spelling -> directory
+  struct Link {
+    std::string shown;
+    std::string target;  // Key() of the target
+  };
+  std::map<std::string, Link> links_;  // by Key()
   std::map<Handle, OpenFile> handles_;
   Handle nextHandle_ = 100;
   std::uint64_t nextId_ = 1;

@@ -31,6 +31,8 @@ int CheckWritable(const std::string& name);
 int CheckRunnable(const std::string& program);
 int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries);
 int DescribeFile(const std::string& name, FoundEntry& entry);
+int ResolveName(const std::string& name, std::string& resolved);
+int LinkTarget(const std::string& name, std::string& target);
 
 const char* DirectorySeparators();
 bool NamesIgnoreCase();

@@ -353,6 +353,21 @@ int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries
   return 0;
 }
 
+int ResolveName(const std::string& name, std::string& resolved) {
+  char* path = realpath(name.empty() ? "." : name.c_str(), nullptr);
+  if (path == nullptr) return LastError();
+  resolved = path;
+  std::free(path);
+  return 0;
+}
+
+int LinkTarget(const std::string& name, std::string& target) {
+  struct stat info;
+  if (lstat(name.c_str(), &info) != 0) return LastError();
+  if (!S_ISLNK(info.st_mode)) return kFileNotFound;
+  return ResolveName(name, target);
+}
+
 int DescribeFile(const std::string& name, FoundEntry& entry) {
   std::size_t slash = name.rfind('/');
   std::string base = slash == std::string::npos ? name : name.substr(slash + 1);

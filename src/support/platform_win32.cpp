@@ -9,6 +9,7 @@
 // again always means the same file. Program paths and parameters go to the
 // post program unconverted: it reads them as the OEM text they are.
 #include "support/platform.h"
+#include "support/search.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -327,8 +328,21 @@ int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries
   DWORD code = GetLastError();
   FindClose(search);
   if (code != ERROR_NO_MORE_FILES) return code == 0 ? kAccessDenied : static_cast<int>(code);
+  SortAsListed(entries);
   return 0;
 }
+
+int ResolveName(const std::string& name, std::string& resolved) {
+  char path[MAX_PATH];
+  DWORD length =
+      GetFullPathNameA(AnsiName(name.empty() ? "." : name).c_str(), MAX_PATH, path, nullptr);
+  if (length == 0 || length >= MAX_PATH) return length == 0 ? LastError() : kPathNotFound;
+  resolved.assign(path, length);
+  return 0;
+}
+
+// Links are left to the system here: a name is taken as the file it names.
+int LinkTarget(const std::string&, std::string&) { return kFileNotFound; }
 
 int DescribeFile(const std::string& name, FoundEntry& entry) {
   // A name with wildcards denotes no file; the search would take it for a mask.

@@ -40,6 +40,12 @@ class RealFileSystem final : public FileSystem {
   int Describe(const std::string& name, FoundEntry& entry) override {
     return DescribeFile(name, entry);
   }
+  int ResolvedName(const std::string& name, std::string& resolved) override {
+    return ResolveName(name, resolved);
+  }
+  int LinkTarget(const std::string& name, std::string& target) override {
+    return platform::LinkTarget(name, target);
+  }
   std::string_view DirectorySeparators() const override { return platform::DirectorySeparators(); }
   bool NamesIgnoreCase() const override { return platform::NamesIgnoreCase(); }
   std::string_view LineEnd() const override { return platform::LineEnd(); }

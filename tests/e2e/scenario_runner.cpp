@@ -427,6 +427,9 @@ class Scenario {
     } else if (k == "mode") {
       Need(chmod(At(argument(0)).c_str(), std::stoul(argument(1), nullptr, 8)) == 0,
            "chmod failed");
+    } else if (k == "link") {
+      fs::create_directories(At(argument(1)).parent_path());
+      fs::create_symlink(argument(0), At(argument(1)));
     } else if (k == "remove") {
       for (const std::string& path : words) fs::remove_all(At(path));
     } else if (k == "unprivileged") {

@@ -74,6 +74,20 @@ TEST(PlanTest, ReportsWhatWaitsAndWhatIsNeverDue) {
     EXPECT_NE(console.find(line), std::string::npos) << line << "\n" << console;
 }
 
+// Days whose run would change nothing are not run again, yet a schedule
+// that falls due later is still planned.
+TEST(PlanTest, PlansAWeeklyAreaOnEachOfItsDays) {
+  FakeEnvironment env;
+  env.fs.AddFile("brimvel.cfg",
+                 "POSTPROG /bin/post @File\nAREA THU WEEKLY 4\nFILE odd/x -STAY\nEND\n");
+  env.fs.AddFile("odd/x", "x");
+  ASSERT_EQ(env.Run({"-PLAN", "16"}), 0) << env.Errors();
+  const std::string console = env.Console();
+  for (const char* day : {"2026-12-10", "2026-12-17", "2026-12-24"})
+    EXPECT_NE(console.find(std::string(day) + "\tTHU\todd/x\t1"), std::string::npos) << console;
+  EXPECT_EQ(console.find("2026-12-11"), std::string::npos) << console;
+}
+
 TEST(PlanTest, RefusesADayCountOutOfRange) {
   for (const char* days : {"0", "3661", "x"}) {
     FakeEnvironment env;
