@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
                      [](std::string_view title) { platform::ShowConsoleTitle(std::string(title)); },
                      platform::WatchInterruptions,
                      platform::Interruption};
+  env.consoleIsJournal = platform::StandardOutputIsJournal();
   platform::SaveConsoleTitle();
   int code = RunMain(env, platform::CommandLineParameters(argc, argv));
   platform::RestoreConsoleTitle();

@@ -59,6 +59,7 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
   TextFile& console = env.console;
   RunLog log(console, env.clock, Banner());
   log.SetTitleSink(env.showTitle);
+  log.SetConsolePriorities(env.consoleIsJournal);
   if (options.dryRun) {
     // Everything goes to the console only; the log file is left alone.
     log.ConsoleOnly();

@@ -30,6 +30,7 @@ struct RunEnvironment {
   // The signal number of that request, 0 while there was none.
   std::function<int()> interruption = {};
   HatchObserver* observer = nullptr;  // hears every decision of the pass
+  bool consoleIsJournal = false;      // console lines carry syslog priorities
 };
 
 // One run over the configuration as the parsed options ask: the pass, the

@@ -41,6 +41,10 @@ const char* LineEnd();
 Handle StandardInput();
 Handle StandardOutput();
 Handle StandardError();
+// Whether standard output is the systemd journal: JOURNAL_STREAM names its
+// device and inode ("DEV:INODE"). A child of the service that writes to a
+// terminal or a file of its own inherits the variable, hence the check.
+bool StandardOutputIsJournal();
 
 int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode);
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -300,6 +301,19 @@ bool NamesIgnoreCase() { return false; }
 Handle StandardInput() { return 0; }
 Handle StandardOutput() { return 1; }
 Handle StandardError() { return 2; }
+
+bool StandardOutputIsJournal() {
+  const char* stream = std::getenv("JOURNAL_STREAM");
+  if (stream == nullptr) return false;
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  char end = 0;
+  // NOLINTNEXTLINE(cert-err34-c): a malformed value simply does not match
+  if (std::sscanf(stream, "%llu:%llu%c", &device, &inode, &end) != 2) return false;
+  struct stat info {};
+  return fstat(1, &info) == 0 && static_cast<unsigned long long>(info.st_dev) == device &&
+         static_cast<unsigned long long>(info.st_ino) == inode;
+}
 
 namespace {
 

@@ -282,6 +282,8 @@ const char* LineEnd() { return "\r\n"; }
 Handle StandardInput() { return FromHandle(GetStdHandle(STD_INPUT_HANDLE)); }
 Handle StandardOutput() { return FromHandle(GetStdHandle(STD_OUTPUT_HANDLE)); }
 Handle StandardError() { return FromHandle(GetStdHandle(STD_ERROR_HANDLE)); }
+// There is no journal on Windows.
+bool StandardOutputIsJournal() { return false; }
 
 namespace {
 

@@ -54,8 +54,10 @@ int RunLog::Open(FileSystem& fs, const std::string& name) {
   return error();
 }
 
-void RunLog::WriteBoth(std::string_view text, bool endLine) {
+void RunLog::WriteBoth(std::string_view text, bool endLine, std::string_view priority) {
   if (file_) endLine ? file_->WriteLine(text) : file_->Write(text);
+  if (priorities_ && !midLine_) console_.Write(priority);
+  midLine_ = !endLine;
   endLine ? console_.WriteLine(text) : console_.Write(text);
   if (file_) file_->Flush();
 }
@@ -71,7 +73,7 @@ void RunLog::Begin(std::string_view message) {
 void RunLog::End(std::string_view text) { WriteBoth(text, true); }
 
 void RunLog::Error(std::string_view message) {
-  WriteBoth(StampedLine(clock_, "[err] ", message).view(), true);
+  WriteBoth(StampedLine(clock_, "[err] ", message).view(), true, "<3>");
 }
 
 void RunLog::Status(std::string_view message) {
@@ -82,7 +84,8 @@ void RunLog::Status(std::string_view message) {
 int RunLog::Close() {
   if (silentEnd_) return 0;
   Line("End..");
-  console_.WriteLine("");
+  // The blank line parts runs on a terminal; the journal parts them itself.
+  if (!priorities_) console_.WriteLine("");
   if (!file_) return 0;
   file_->WriteLine("");
   int code = file_->Close();

@@ -38,10 +38,13 @@ class RunLog {
   int error() const { return file_ ? file_->error() : 0; }
   const std::string& banner() const { return banner_; }
   void SetTitleSink(TitleSink sink) { title_ = std::move(sink); }
+  // Console lines begin with their syslog priority, "<3>" for errors and
+  // "<6>" for the rest, which the journal takes as the line's priority.
+  void SetConsolePriorities(bool on) { priorities_ = on; }
   const Clock& clock() const { return clock_; }
 
  private:
-  void WriteBoth(std::string_view text, bool endLine);
+  void WriteBoth(std::string_view text, bool endLine, std::string_view priority = "<6>");
 
   TextFile& console_;
   const Clock& clock_;
@@ -49,6 +52,8 @@ class RunLog {
   std::optional<TextFile> file_;
   bool silentEnd_ = false;  // a log that could not be made ends without a word
   TitleSink title_;
+  bool priorities_ = false;
+  bool midLine_ = false;  // after Begin: End continues the console's line
 };
 
 ShortString DateStamp(const Clock& clock);

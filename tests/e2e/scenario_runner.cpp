@@ -432,6 +432,9 @@ class Scenario {
       fs::create_symlink(argument(0), At(argument(1)));
     } else if (k == "remove") {
       for (const std::string& path : words) fs::remove_all(At(path));
+    } else if (k == "journal") {
+      journal_ = words.empty() ? "no" : words[0];
+      Need(journal_ == "yes" || journal_ == "other" || journal_ == "no", "journal yes|other|no");
     } else if (k == "unprivileged") {
       unprivileged_ = true;
       // User nobody may not reach the build tree (CI clones anywhere): run
@@ -511,7 +514,9 @@ class Scenario {
     std::string asan = "ASAN_OPTIONS=verify_asan_link_order=0";
     for (char** e = environ; *e != nullptr; ++e) {
       std::string_view entry = *e;
-      if (entry.rfind("BRIMVEL_RECORD=", 0) == 0 || entry.rfind("BRIMVEL_EXIT=", 0) == 0) continue;
+      if (entry.rfind("BRIMVEL_RECORD=", 0) == 0 || entry.rfind("BRIMVEL_EXIT=", 0) == 0 ||
+          entry.rfind("JOURNAL_STREAM=", 0) == 0)
+        continue;
       if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
         asan = std::string(entry) + ":verify_asan_link_order=0";
         continue;
@@ -524,6 +529,14 @@ class Scenario {
     env.push_back("NO_FAKE_STAT=1");
     env.push_back("BRIMVEL_RECORD=" + Native(callsPath));
     if (postExit_) env.push_back("BRIMVEL_EXIT=" + *postExit_);
+    if (journal_ != "no") {
+      // The output file made now keeps its inode when the child opens it.
+      std::ofstream(outPath, std::ios::binary | std::ios::trunc);
+      struct stat info {};
+      Need(stat(outPath.c_str(), &info) == 0, "no output file");
+      env.push_back("JOURNAL_STREAM=" + std::to_string(info.st_dev) + ":" +
+                    std::to_string(info.st_ino + (journal_ == "other" ? 1 : 0)));
+    }
 
     bool dropRoot = unprivileged_ && geteuid() == 0;
     // Wine refuses a prefix its user does not own: nobody has one of its own.
@@ -838,6 +851,7 @@ class Scenario {
   int line_ = 0;
   int runCount_ = 0;
   bool unprivileged_ = false;
+  std::string journal_ = "no";  // standard output as the journal: yes, other, no
   std::optional<std::string> postExit_;
   std::optional<RunResult> last_;
   std::vector<time_t> starts_;
