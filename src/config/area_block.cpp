@@ -68,13 +68,10 @@ void Add(PassTotals& totals, const EntryResult& result) {
   if (result.SearchFailed()) totals.searchFailures += 1;
 }
 
-// A skip line matches the name after its blanks, as it always has, and the
-// name after exactly one blank, which is how a name that itself begins with
-// a blank is recorded.
-void AddSkip(SkipList& skips, const ConfigLine& line) {
-  skips.Add(line.skipped);
-  if (line.skippedExact.size() != line.skipped.size()) skips.Add(line.skippedExact);
-}
+// A skip line names its file after the keyword and exactly one blank, which
+// is how a name that itself begins with a blank is recorded; the list also
+// knows the looser form a hand-written line may mean.
+void AddSkip(SkipList& skips, const ConfigLine& line) { skips.Add(line.skippedExact); }
 
 // The line that keeps one file of a FILE entry waiting: the entry's line
 // with its mask replaced by the file's path. A byte that cannot stand for
@@ -211,7 +208,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
   if (pass.observer != nullptr) pass.observer->AreaMet(area);
   pass.log.Status(" **>** Scaning area " + area.name + "...[" + NumberText(area.number) + "]");
 
-  SkipList skips;
+  SkipList skips(pass.fs.NamesIgnoreCase());
   if (!area.enabled) {
     std::int64_t blockStart = reader.Tell();
     std::int32_t blockLine = reader.lineNumber();

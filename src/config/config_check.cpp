@@ -149,7 +149,7 @@ std::string MarkedCommand(std::string_view postProg, std::string_view appendDesc
   EntryOptions options;
   options.desc = ShortString("\x03");
   options.option = ShortString("\x04");
-  return BuildCommand(settings, "\x01", area, options).str();
+  return BuildCommand(settings, "\x01", area, options);
 }
 
 // The macro a template token starts with, as written, judged by what the

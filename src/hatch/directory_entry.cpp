@@ -25,6 +25,7 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
 
   std::vector<FoundEntry> found;
   result.searchCode = FindFiles(context.fs, mask.view(), kSearchFiles, found);
+  const ListingSkips listed(skips, found);
   for (const FoundEntry& entry : found) {
     // A new configuration that can no longer be written would not record
     // what goes out next.
@@ -34,7 +35,7 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
     }
     FoundFile file{entry.name, pathDirectory + (upperPaths ? UpperWhole(entry.name) : entry.name),
                    static_cast<std::int64_t>(entry.size), &entry};
-    Offered offered = OfferFile(context, area, options, &skips, file, totals, result);
+    Offered offered = OfferFile(context, area, options, &listed, file, totals, result);
     // Once the run is asked to stop, the rest is only counted as waiting.
     if (offered == Offered::kInterrupted) continue;
     // A file an earlier entry handed over is listed here too, so that a

@@ -68,7 +68,7 @@ bool HandedOverBefore(BlockTotals& totals, const FoundFile& file, bool remember)
 }  // namespace
 
 Offered OfferFile(const HatchContext& context, const AreaRecord& area, const EntryOptions& options,
-                  const SkipList* skips, const FoundFile& file, BlockTotals& totals,
+                  const ListingSkips* skips, const FoundFile& file, BlockTotals& totals,
                   EntryResult& result) {
   if (context.Interrupted()) {
     // What the stop leaves behind waits for the next run.

@@ -37,7 +37,7 @@ struct FoundFile {
 // hand-over itself. What became of it is counted in `result` and told to
 // the observer.
 Offered OfferFile(const HatchContext& context, const AreaRecord& area, const EntryOptions& options,
-                  const SkipList* skips, const FoundFile& file, BlockTotals& totals,
+                  const ListingSkips* skips, const FoundFile& file, BlockTotals& totals,
                   EntryResult& result);
 
 // Whether one more file of this size fits the block's limits; an admitted

@@ -17,35 +17,15 @@ std::string FileArgument(std::string_view path) {
   return "\"" + std::string(path) + "\"";
 }
 
-// The command, and whether some step of its expansion filled it to 255
-// characters, so that the cut may have taken part of the path.
-struct Command {
-  ShortString text;
-  bool filled = false;
-};
-
-Command Expand(const HatchSettings& run, std::string_view path, const AreaRecord& area,
-               const EntryOptions& options) {
-  TemplateText appDesc =
-      ExpandTemplate(TemplateText::FromTemplate(run.appendDesc), options.desc, "@Desc");
-  Command result;
-  // A later macro shorter than its name shrinks a cut text again, so the
-  // cut is noticed at the step that made it.
-  auto step = [&result](TemplateText text) {
-    if (text.text.size() >= ShortString::kCapacity) result.filled = true;
-    return text;
-  };
-  TemplateText command =
-      step(ExpandTemplate(TemplateText::FromTemplate(run.postProg), FileArgument(path), "@File"));
-  command = step(ExpandTemplate(command, area.name, "@Area"));
-  command = step(ExpandTemplate(command, options.option, "@Option"));
-  // The description is laid out by its field format first; its own escapes
-  // are replaced once, by the next step; nothing put in is expanded again.
-  command = step(ExpandTemplate(command, options.desc, "@Desc", true));
-  command = step(
-      ExpandTemplate(command, options.desc.empty() ? std::string() : appDesc.text, "@AppDesc"));
-  result.text = command.str();
-  return result;
+// The parameter text of a command: behind its first word and the blanks
+// after it; a command of one word passes that word.
+std::string_view Parameters(std::string_view command) {
+  std::size_t start = command.find_first_not_of(' ');
+  if (start == std::string_view::npos) return {};
+  std::size_t blank = command.find(' ', start);
+  if (blank == std::string_view::npos) return command.substr(start);
+  std::size_t rest = command.find_first_not_of(' ', blank);
+  return rest == std::string_view::npos ? std::string_view() : command.substr(rest);
 }
 
 // Whether what stands at a path now is still the file that was chosen: a
@@ -84,26 +64,34 @@ HandOver DeleteHandedOver(const HatchContext& context, const std::string& path,
 
 }  // namespace
 
-ShortString BuildCommand(const HatchSettings& run, std::string_view path, const AreaRecord& area,
+std::string BuildCommand(const HatchSettings& run, std::string_view path, const AreaRecord& area,
                          const EntryOptions& options) {
-  return Expand(run, path, area, options).text;
+  TemplateText appDesc =
+      ExpandTemplate(TemplateText::FromTemplate(run.appendDesc), options.desc, "@Desc");
+  TemplateText command =
+      ExpandTemplate(TemplateText::FromTemplate(run.postProg), FileArgument(path), "@File");
+  command = ExpandTemplate(command, area.name, "@Area");
+  command = ExpandTemplate(command, options.option, "@Option");
+  // The description is laid out by its field format first; its own escapes
+  // are replaced once, by the next step; nothing put in is expanded again.
+  command = ExpandTemplate(command, options.desc, "@Desc", true);
+  command =
+      ExpandTemplate(command, options.desc.empty() ? std::string() : appDesc.text, "@AppDesc");
+  return command.text;
 }
 
 HandOver HatchFile(const HatchContext& context, std::string_view path, const AreaRecord& area,
                    const EntryOptions& options, const FoundEntry* chosen) {
   const HatchSettings& settings = context.settings;
   RunLog& log = context.log;
-  Command built = Expand(settings, path, area, options);
-  const ShortString& command = built.text;
-  log.Status((settings.dryRun ? "Would execute " : "Executing ") + command);
+  const std::string command = BuildCommand(settings, path, area, options);
+  log.StatusWhole((settings.dryRun ? "Would execute " : "Executing ") + command);
 
-  std::string fileArgument = FileArgument(path);
   HandOver result = HandOver::kDone;
-  if (built.filled && UpperText(settings.postProg).view().find("@FILE") != std::string_view::npos &&
-      command.view().find(fileArgument) == std::string_view::npos) {
-    // The command was cut inside the path: the program would get another name.
-    log.Error(" -> Command for " + ShortString(path) +
-              " is longer than 255 characters, not executed");
+  if (const std::size_t limit = context.runner.CommandLimit(); command.size() > limit) {
+    // Cut, it would hand the program other words than the template says.
+    log.Error(" -> Command for " + ShortString(path) + " is longer than " +
+              NumberText(static_cast<std::int64_t>(limit)) + " characters, not executed");
     result = HandOver::kNotRun;
   } else if (settings.dryRun) {
     // Nothing is started; the hand-over is shown as if it succeeded.
@@ -111,8 +99,8 @@ HandOver HatchFile(const HatchContext& context, std::string_view path, const Are
     return HandOver::kDone;
   } else {
     int exitCode = 0;
-    int status = context.runner.RunAndWait(FirstWord(command).str(), AfterFirstWord(command).str(),
-                                           exitCode);
+    int status = context.runner.RunAndWait(std::string(FirstWordView(command)),
+                                           std::string(Parameters(command)), exitCode);
     if (status != 0) {
       log.Error(" -> " + ErrorText(status, FirstWord(settings.postProg)));
       result = HandOver::kNotStarted;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "hatch/area_record.h"
@@ -13,7 +14,7 @@ enum class HandOver {
   kDone,        // the program ran and ended with 0 (or would, in a dry run)
   kFailed,      // the program ran and ended with another code
   kNotStarted,  // the program could not be started
-  kNotRun,      // the command was cut inside the path and was not run
+  kNotRun,      // the command is longer than the platform starts, and was not run
   // With -DELETE: the program ran and ended with 0, but the file could not
   // be deleted; it stays, recorded as handed over.
   kNotDeleted,
@@ -30,7 +31,7 @@ HandOver HatchFile(const HatchContext& context, std::string_view path, const Are
                    const EntryOptions& options, const FoundEntry* chosen = nullptr);
 
 // The command HatchFile runs for a file.
-ShortString BuildCommand(const HatchSettings& settings, std::string_view path,
+std::string BuildCommand(const HatchSettings& settings, std::string_view path,
                          const AreaRecord& area, const EntryOptions& options);
 
 }  // namespace brimvel

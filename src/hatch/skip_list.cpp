@@ -10,21 +10,35 @@ std::string UpperWhole(std::string_view text) {
   return upper;
 }
 
-std::size_t SkipList::CaselessHash::operator()(std::string_view text) const {
-  // FNV-1a over the upper-cased bytes.
-  std::size_t hash = 14695981039346656037ull;
-  for (char c : text) {
-    hash ^= static_cast<unsigned char>(UpperChar(c));
-    hash *= 1099511628211ull;
-  }
-  return hash;
+void SkipList::Add(std::string_view exact) {
+  exact_.emplace(exact);
+  loose_.insert(LooseForm(exact));
 }
 
-bool SkipList::CaselessEqual::operator()(std::string_view a, std::string_view b) const {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
-  return true;
+std::string SkipList::LooseForm(std::string_view name) const {
+  std::size_t start = name.find_first_not_of(' ');
+  std::string form(name.substr(start == std::string_view::npos ? name.size() : start));
+  for (char& c : form) {
+    if (namesIgnoreCase_) {
+      c = UpperChar(c);
+    } else if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+  return form;
+}
+
+ListingSkips::ListingSkips(const SkipList& skips, const std::vector<FoundEntry>& listing)
+    : skips_(skips) {
+  for (const FoundEntry& entry : listing) forms_[skips.LooseForm(entry.name)] += 1;
+}
+
+bool ListingSkips::Contains(std::string_view name) const {
+  if (skips_.HasExact(name)) return true;
+  std::string form = skips_.LooseForm(name);
+  auto found = forms_.find(form);
+  bool alone = found == forms_.end() || found->second <= 1;
+  return alone && skips_.HasLoose(form);
 }
 
 }  // namespace brimvel

@@ -12,13 +12,6 @@ constexpr char kInserted = 1;
 // Put in, but its escapes are still to be replaced, once, at the next step.
 constexpr char kEscapesPending = 2;
 
-void Cut(TemplateText& t) {
-  if (t.text.size() > kCap) {
-    t.text.resize(kCap);
-    t.inserted.resize(kCap);
-  }
-}
-
 // First position where the name stands wholly in template text, compared
 // without regard to case. Every name starts with a byte that has no case
 // ('@' or '\\'), so candidates are found with one library scan.
@@ -112,7 +105,6 @@ void FormatField(TemplateText& t, std::size_t p, std::string_view value, char va
 
   t.text = head + field + tail;
   t.inserted = headFlags + std::string(field.size(), valueFlag) + tailFlags;
-  Cut(t);
 }
 
 namespace {
@@ -134,7 +126,6 @@ TemplateText Replace(const TemplateText& text, std::string_view replacement, std
     } else {
       t.text.insert(at, replacement);
       t.inserted.insert(at, std::string(replacement.size(), valueFlag));
-      Cut(t);
     }
   }
 }

@@ -16,6 +16,8 @@ struct TemplateText {
   std::string text;
   std::string inserted;  // one flag byte per text byte: 1 = put in, never expanded
 
+  // A template is a configuration value: at most 255 characters. What it
+  // expands to is never cut.
   static TemplateText FromTemplate(std::string_view text);
   ShortString str() const { return ShortString(text); }
 };

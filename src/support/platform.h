@@ -47,6 +47,8 @@ Handle StandardError();
 bool StandardOutputIsJournal();
 
 int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode);
+// The longest command (program, blank, parameters) RunAndWait can start.
+std::size_t CommandLimit();
 
 LocalTime Now();
 

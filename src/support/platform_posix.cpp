@@ -429,6 +429,16 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
   return 0;
 }
 
+std::size_t CommandLimit() {
+  // No single argument may pass 128 KiB on Linux, and all of them with the
+  // environment must stay under ARG_MAX.
+  constexpr std::size_t kArgumentLimit = 131071;
+  long total = sysconf(_SC_ARG_MAX);
+  if (total > 0 && static_cast<std::size_t>(total) / 2 < kArgumentLimit)
+    return static_cast<std::size_t>(total) / 2;
+  return kArgumentLimit;
+}
+
 LocalTime Now() {
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);

@@ -357,6 +357,10 @@ int DescribeFile(const std::string& name, FoundEntry& entry) {
   return 0;
 }
 
+// CreateProcess takes 32,767 characters with the closing zero; the program
+// travels in quotes.
+std::size_t CommandLimit() { return 32767 - 1 - 2; }
+
 int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode) {
   exitCode = 0;
   std::string commandLine = "\"" + program + "\" " + parameters;

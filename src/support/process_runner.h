@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace brimvel {
@@ -15,6 +16,8 @@ class ProcessRunner {
                          int& exitCode) = 0;
   // 0 when the file may be started as a program, otherwise why not (2, 3, 5).
   virtual int CheckRunnable(const std::string& program) = 0;
+  // The longest command (program, blank, parameters) that can be started.
+  virtual std::size_t CommandLimit() const { return static_cast<std::size_t>(-1); }
 };
 
 }  // namespace brimvel

@@ -81,6 +81,11 @@ void RunLog::Status(std::string_view message) {
   if (title_) title_(OemToTitleText(ShortString(message) + " - " + banner_));
 }
 
+void RunLog::StatusWhole(std::string_view message) {
+  WriteBoth(StampedLine(clock_, "", "").str() + std::string(message), true);
+  if (title_) title_(OemToTitleText(ShortString(message) + " - " + banner_));
+}
+
 int RunLog::Close() {
   if (silentEnd_) return 0;
   Line("End..");

@@ -31,6 +31,8 @@ class RunLog {
   void Error(std::string_view message);
   // Line, then the message in the console title.
   void Status(std::string_view message);
+  // Status with the message whole, however long: a command as it runs.
+  void StatusWhole(std::string_view message);
   // The closing "End.." and a blank line; returns the log file's state.
   int Close();
 

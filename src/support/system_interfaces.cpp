@@ -60,6 +60,7 @@ class RealProcessRunner final : public ProcessRunner {
   int CheckRunnable(const std::string& program) override {
     return platform::CheckRunnable(program);
   }
+  std::size_t CommandLimit() const override { return platform::CommandLimit(); }
 };
 
 class RealClock final : public Clock {

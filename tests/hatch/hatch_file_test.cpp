@@ -59,7 +59,7 @@ class HatchTest : public ::testing::Test {
     ParseEntryOptions(entry, options_);
     return ScanDirectory(context, entry, options_, skips, totals, area_);
   }
-  EntryResult Scan(std::string_view entry, BlockTotals& totals, const SkipList& skips = {}) {
+  EntryResult Scan(std::string_view entry, BlockTotals& totals, const SkipList& skips = SkipList()) {
     return Scan(context_, entry, skips, totals);
   }
   EntryResult FileEntry(std::string_view entry, BlockTotals& totals) {
@@ -139,45 +139,27 @@ TEST_F(HatchTest, PathWithBlanksIsOneArgumentAndTheOnlyFileDeleted) {
   EXPECT_EQ(fs_.Names(), (Lines{"<console>", "new.cfg", "out/my"}));
 }
 
-TEST_F(HatchTest, CommandCutInsideThePathIsNotRun) {
+// A command is never cut: it runs and is logged whole up to the platform's
+// limit; beyond it, nothing starts and the file stays.
+TEST_F(HatchTest, CommandRunsWholeOrNotAtAll) {
   const std::string path = "out/" + std::string(246, 'n');  // 250 characters
-  struct Case {
-    const char* what;
-    std::string postProg;
-    bool dryRun;
-    std::string shown;  // the command as logged
-  };
-  const Case cases[] = {
-      {"the cut drops the macros behind the path", "/bin/post @File @Area", false,
-       "Executing /bin/post " + path},
-      // "INFO" is shorter than "@Area": the cut text shrinks below 255 again.
-      {"a macro behind the cut shrinks the text", "/bin/post @Area @File", false,
-       "Executing /bin/post INFO " + path},
-      {"a dry run says the same", "/bin/post @Area @File", true,
-       "Would execute /bin/post INFO " + path},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  const std::string desc(150, 'd');
+  settings_.postProg = "/bin/post @File @Area @Desc";
+  options_.desc = desc;
+  options_.deleteFile = true;
+  const std::string command = "/bin/post " + path + " INFO " + desc;
+  for (std::size_t limit : {command.size(), command.size() - 1}) {
+    SCOPED_TRACE(limit);
     fs_.AddFile(path, "data");
-    settings_.postProg = c.postProg;
-    settings_.dryRun = c.dryRun;
-    options_.deleteFile = true;
-    EXPECT_EQ(HatchFile(context_, path, area_, options_), HandOver::kNotRun);
-    const std::size_t room = 255 - kStampSize;
-    EXPECT_EQ(LogLines(),
-              (Lines{c.shown.substr(0, room), ("[err]  -> Command for " + path).substr(0, room),
-                     ("[err]  -> File " + path).substr(0, room)}));
-    EXPECT_TRUE(runner_.calls.empty());
-    EXPECT_TRUE(fs_.Exists(path)) << "a file never handed over was deleted";
+    runner_.calls.clear();
+    runner_.commandLimit = limit;
+    const bool fits = limit == command.size();
+    EXPECT_EQ(HatchFile(context_, path, area_, options_),
+              fits ? HandOver::kDone : HandOver::kNotRun);
+    EXPECT_EQ(LogLines().front(), "Executing " + command);
+    EXPECT_EQ(Calls(), fits ? Lines{path + " INFO " + desc} : Lines{});
+    EXPECT_EQ(fs_.Exists(path), !fits) << "a file never handed over was deleted";
   }
-
-  // Cut behind the path, the command still names the file and runs.
-  const std::string shorter = "out/" + std::string(226, 'n');
-  settings_.postProg = "/bin/post @File @Area(20)";
-  settings_.dryRun = false;
-  EXPECT_EQ(HatchFile(context_, shorter, area_, options_), HandOver::kDone);
-  ASSERT_EQ(runner_.calls.size(), 1u);
-  EXPECT_EQ(runner_.calls[0].parameters, (shorter + " " + std::string(20, ' ')).substr(0, 245));
 }
 
 // The block's files in the order the file system lists them, with sizes
@@ -238,6 +220,36 @@ TEST_F(EntryTest, ScanDirectoryHandsOverWhatTheSkipsAndLimitsAllow) {
     EXPECT_EQ(result.heldBack, c.heldBack);
     EXPECT_EQ(totals.hatchedCount, c.countBefore + result.handedOver);
     EXPECT_EQ(totals.hatchedBytes, bytes);
+  }
+}
+
+// A skip line passes over the file it names exactly; its looser forms
+// (another case, the blanks before the name) only while no other name of
+// the listing shares them. Case folds for ASCII letters only here.
+TEST_F(HatchTest, SkipLinesPassOverTheirOwnFileOnly) {
+  struct Case {
+    const char* what;
+    Lines listing, skips, handedOver;
+  };
+  const Case cases[] = {
+      {"the exact name", {"REPORT.TXT", "report.txt"}, {"REPORT.TXT"}, {"report.txt"}},
+      {"another case, alone", {"A.ZIP"}, {"a.zip"}, {}},
+      {"another case, shared", {"A.ZIP", "a.zip"}, {"a.Zip"}, {"A.ZIP", "a.zip"}},
+      {"one blank, alone", {"a.zip"}, {" a.zip"}, {}},
+      {"one blank, shared", {" a.zip", "a.zip"}, {" a.zip"}, {"a.zip"}},
+      {"several blanks", {"b.zip"}, {"  b.zip"}, {}},
+      {"a trailing blank", {"c.zip"}, {"c.zip "}, {"c.zip"}},
+      {"UTF-8 is not folded", {"\xC3\xA9.txt"}, {"\xC3\x89.txt"}, {"\xC3\xA9.txt"}},
+  };
+  int row = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string directory = "t" + std::to_string(++row) + "/";
+    for (const std::string& name : c.listing) fs_.AddFile(directory + name, "x");
+    SkipList skips;
+    for (const std::string& name : c.skips) skips.Add(name);
+    BlockTotals totals;
+    EXPECT_EQ(Scan(directory + "*", totals, skips).recorded, c.handedOver);
   }
 }
 

@@ -28,6 +28,8 @@ class RecordingRunner final : public ProcessRunner {
   std::map<std::string, int> startErrors;
   // The exit code every started program ends with.
   int exitCode = 0;
+  // The longest command that starts.
+  std::size_t commandLimit = static_cast<std::size_t>(-1);
   // Runs after a call is recorded (a post program that does something).
   std::function<void(const Call&)> onCall;
   std::vector<Call> calls;
@@ -40,6 +42,7 @@ class RecordingRunner final : public ProcessRunner {
     exit = exitCode;
     return 0;
   }
+  std::size_t CommandLimit() const override { return commandLimit; }
   int CheckRunnable(const std::string& program) override {
     if (auto found = startErrors.find(program); found != startErrors.end()) return found->second;
     return 0;
