@@ -59,7 +59,8 @@ class HatchTest : public ::testing::Test {
     ParseEntryOptions(entry, options_);
     return ScanDirectory(context, entry, options_, skips, totals, area_);
   }
-  EntryResult Scan(std::string_view entry, BlockTotals& totals, const SkipList& skips = SkipList()) {
+  EntryResult Scan(std::string_view entry, BlockTotals& totals,
+                   const SkipList& skips = SkipList()) {
     return Scan(context_, entry, skips, totals);
   }
   EntryResult FileEntry(std::string_view entry, BlockTotals& totals) {
