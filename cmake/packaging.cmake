@@ -34,6 +34,7 @@ endfunction()
 
 set(BRIMVEL_CONFIGURED ${PROJECT_BINARY_DIR}/contrib)
 brimvel_configure_contrib(brimvel.service ${BRIMVEL_CONFIGURED}/brimvel.service)
+brimvel_configure_contrib(brimvel@.service ${BRIMVEL_CONFIGURED}/brimvel@.service)
 brimvel_configure_contrib(crontab.example ${BRIMVEL_CONFIGURED}/crontab.example)
 
 # Debian wants manual pages compressed, reproducibly (-n: no name, no time).
@@ -68,14 +69,24 @@ else()
 endif()
 
 install(FILES ${BRIMVEL_EXAMPLE} ${BRIMVEL_CONFIGURED}/crontab.example
+              ${PROJECT_SOURCE_DIR}/contrib/on-failure.conf
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 if(NOT WIN32)
+  # One service and timer, their templates for several nodes (instance =
+  # working directory below /var/lib/brimvel), and the unit OnFailure=
+  # starts to mail a failed run's lines.
   install(FILES ${BRIMVEL_CONFIGURED}/brimvel.service
                 ${PROJECT_SOURCE_DIR}/contrib/brimvel.timer
+                ${BRIMVEL_CONFIGURED}/brimvel@.service
+                ${PROJECT_SOURCE_DIR}/contrib/brimvel@.timer
+                ${PROJECT_SOURCE_DIR}/contrib/brimvel-failure-mail@.service
           DESTINATION ${BRIMVEL_SYSTEMD_UNITDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/contrib/brimvel.bash-completion
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+          RENAME brimvel)
   # The log grows by a line for every file looked at, in every run.
   install(FILES ${PROJECT_SOURCE_DIR}/contrib/brimvel.logrotate
           DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/logrotate.d
