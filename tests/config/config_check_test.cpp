@@ -94,7 +94,9 @@ class ConfigCheckTest : public ::testing::Test {
     EXPECT_EQ(outcome.warnings, counts[1]) << out;
     EXPECT_EQ(outcome.notes, counts[2]) << out;
     EXPECT_EQ(out.find('\n', at), out.size() - 1) << out;  // then the summary line alone
-    if (c.config.empty()) EXPECT_EQ(out, "no findings\n");
+    if (c.config.empty()) {
+      EXPECT_EQ(out, "no findings\n");
+    }
   }
   static constexpr const char* kSeverities[] = {"error: ", "warning: ", "note: "};
 
