@@ -57,6 +57,12 @@ TEST(ConfigPassTest, RewritesTheConfigurationAsTheRunWorks) {
        {"out/a"},
        "POSTPROG /bin/post @File\nAREA NEWS DAILY\nSkip a\nEND\n",
        {}},
+      {"a file another area deleted is gone for the rest of the run, though deleted after it",
+       head + "DIRECTORY out/* -DELETE\nEND\nAREA OTHER DAILY\nDIRECTORY out/*\nEND\n",
+       {"out/a"},
+       "POSTPROG /bin/post @File\nAREA NEWS DAILY\nSkip a\nDIRECTORY out/* -DELETE\nEND\n"
+       "AREA OTHER DAILY\nEND\n",
+       {"out/a"}},
       {"a file entry is dropped once handed over, unless it stays",
        head + "FILE out/a\nFILE out/b -STAY\nEND\n",
        {"out/a", "out/b"},
