@@ -198,6 +198,10 @@ class Checker {
       Report(0, Severity::kError,
              "cannot be opened for reading (" + ErrorText(code, name_).str() +
                  "): a run works no area");
+    } else if (config.LinesEndInCrOnly()) {
+      Report(1, Severity::kError,
+             "lines end in CR only: a run refuses the file and works no area (save it with LF "
+             "or CR LF line ends)");
     } else {
       CheckWritable(name_, "the configuration", "every run refuses to work");
       std::string directory(DirectoryPart(name_, fs_.DirectorySeparators()));

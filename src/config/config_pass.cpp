@@ -2,6 +2,7 @@
 
 #include "support/error_text.h"
 #include "support/search.h"
+#include "support/string_utils.h"
 
 namespace brimvel {
 
@@ -63,27 +64,62 @@ int CopyLines(PassContext& pass, TextFile& config) {
 
 PassOutcome Failed(int code) { return PassOutcome{PassResult::kFailed, code}; }
 
+// -CFG brimvel.tmp: the temporary file would be the configuration itself.
+bool IsTempName(PassContext& pass, const std::string& configName) {
+  std::string_view base =
+      std::string_view(configName)
+          .substr(DirectoryPart(configName, pass.fs.DirectorySeparators()).size());
+  return pass.fs.NamesIgnoreCase() ? SameUpper(base, "BRIMVEL.TMP") : base == kTempName;
+}
+
+// The operator saved the configuration while this run worked it (an editor
+// that renames its copy over it, or one that writes it in place): the
+// operator's version stays, and this run's goes beside it to be merged.
+PassOutcome KeepOperatorsVersion(PassContext& pass, TextFile& temp, const std::string& configName,
+                                 const std::string& shownName) {
+  pass.fs.CopyPermissions(configName, temp.name());
+  if (int code = temp.ReplaceTo(configName + kUnmergedSuffix); code != 0) return Failed(code);
+  pass.log.Error("Configuration file " + shownName +
+                 " was changed while this run worked it and is left as it is: merge the Skip "
+                 "lines and dropped entries of " +
+                 shownName + kUnmergedSuffix + " into it");
+  return Failed(kSharingViolation);
+}
+
 }  // namespace
 
 std::string TempNameFor(std::string_view configName, std::string_view separators) {
   return std::string(DirectoryPart(configName, separators)) + kTempName;
 }
 
-PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, bool forced,
+PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp,
+                       const std::string& shownName, bool forced,
                        const std::function<bool()>& dayWorked) {
-  const std::string& configName = config.name();
+  const std::string configName = config.name();
+  // Read as text, such a file is one line: the rewrite would lose every entry.
+  if (config.LinesEndInCrOnly()) {
+    pass.log.Error(
+        "Configuration file " + ShortString(shownName) +
+        " has lines that end in CR only, nothing done: save it with LF or CR LF line ends");
+    return Failed(kBadFormat);
+  }
   if (pass.settings.dryRun) {
     temp.OpenDiscard();
-    pass.log.Status("Loading configuration file " + configName + "..");
+    pass.log.Status("Loading configuration file " + shownName + "..");
     if (int code = CopyLines(pass, config); code != 0) return Failed(code);
     if (int code = config.Close(); code != 0) return Failed(code);
     return PassOutcome{};
+  }
+  if (IsTempName(pass, configName)) {
+    pass.log.Error("Configuration file " + ShortString(shownName) + " is the temporary file " +
+                   kTempName + ", nothing done: give the configuration another name");
+    return Failed(kAccessDenied);
   }
   int code = temp.OpenNewLocked();
   if (code == kSharingViolation) return PassOutcome{PassResult::kLocked, 0};
   if (code != 0) {
     pass.log.Error("Temporary file brimvel.tmp couldn't be created..");
-    pass.log.Status("Loading configuration file " + configName + "..");
+    pass.log.Status("Loading configuration file " + shownName + "..");
     // Nothing can be written: the first line to copy, or the final flush,
     // meets a file that is not open.
     return Failed(config.AtEnd() ? kNotOpen : kNotOpenForOutput);
@@ -98,13 +134,19 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, bool
     temp.Close();
     if (unwritable != 0) {
       pass.log.Error(
-          "Configuration file " + ShortString(configName) +
-          " cannot be replaced, nothing handed over: " + ErrorText(unwritable, configName));
+          "Configuration file " + ShortString(shownName) +
+          " cannot be replaced, nothing handed over: " + ErrorText(unwritable, shownName));
       return Failed(unwritable);
     }
     return refusal;
   }
-  pass.log.Status("Loading configuration file " + configName + "..");
+  // What the configuration is as this run reads it (taken after the
+  // temporary file, whose removal of a stale link changes the link count): it
+  // must still be that, under the lock, right before the run's version
+  // replaces it.
+  FileStamp opened;
+  pass.fs.Stamp(config.handle(), opened);
+  pass.log.Status("Loading configuration file " + shownName + "..");
 
   if (code = CopyLines(pass, config); code != 0) return Failed(code);
 
@@ -112,7 +154,11 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, bool
   // place, and the move is one step: there is never a moment without a
   // complete configuration.
   if (code = temp.Sync(); code != 0) return Failed(code);
+  FileStamp held, named;
+  bool unchanged = pass.fs.Stamp(config.handle(), held) == 0 && held == opened &&
+                   pass.fs.StampOf(configName, named) == 0 && named == opened;
   if (code = config.Close(); code != 0) return Failed(code);
+  if (!unchanged) return KeepOperatorsVersion(pass, temp, configName, shownName);
   if (code = pass.fs.CheckWritable(configName); code != 0) return Failed(code);
   pass.fs.CopyPermissions(configName, temp.name());
   if (code = temp.ReplaceTo(configName); code != 0) return Failed(code);

@@ -8,6 +8,9 @@
 namespace brimvel {
 
 inline constexpr const char* kTempName = "brimvel.tmp";
+// Added to the configuration's name for a run's version that could not
+// replace it because the operator changed it meanwhile.
+inline constexpr const char* kUnmergedSuffix = ".unmerged";
 
 enum class PassResult {
   kDone,           // the configuration has been rewritten (or, in a dry run, read through)
@@ -25,8 +28,11 @@ struct PassOutcome {
 // and replaces the configuration with the rewritten copy in one step. `temp`
 // names the copy; it stays open, and so locked, after a rewrite: a run that
 // starts while this one is still ending must see it as working.
-// `dayWorked` tells whether today's work has been done meanwhile.
-PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, bool forced,
+// `dayWorked` tells whether today's work has been done meanwhile. `config`
+// is opened by its real name (links followed); `shownName` is the name the
+// run was given, for the log.
+PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp,
+                       const std::string& shownName, bool forced,
                        const std::function<bool()>& dayWorked);
 
 // Where the rewritten copy is written: beside the configuration.

@@ -2,6 +2,7 @@
 
 #include "config/area_names.h"
 #include "config/config_check.h"
+#include "run/config_edit.h"
 #include "run/plan.h"
 #include "run/run_options.h"
 
@@ -13,6 +14,7 @@ constexpr const char* kUsage[] = {
     "Usage: brimvel [-D] [-CFG file] [-AREA name] [-N] [-ERRORLEVEL]",
     "       brimvel -CHECK [-CFG file] [-AREA name]",
     "       brimvel -PLAN days [-CFG file] [-AREA name]",
+    "       brimvel --edit [-CFG file]",
     "       brimvel --help | --version | -V",
     "",
     "Hands files over to the areas of a file distribution network, a few per run,",
@@ -25,6 +27,8 @@ constexpr const char* kUsage[] = {
     "  -ERRORLEVEL   exit 1 when anything failed, after a summary line",
     "  -CHECK        report the configuration's traps, change nothing; also --check",
     "  -PLAN days    show which file goes out on which coming day; also --plan",
+    "  --edit        edit the configuration safely: $VISUAL or $EDITOR on a copy,",
+    "                checked, then installed while no run works it",
     "  --help        this text (also -? and -H)",
     "  --version     the version banner (also -V)",
     "",
@@ -61,6 +65,7 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
     return 0;
   }
   if (options.planDays > 0) return RunPlan(env, options);
+  if (options.edit) return EditConfiguration(env, options.configName.str());
   if (options.check) {
     const std::string configName = options.configName.str();
     int findings = CheckConfiguration(env.fs, env.runner, env.clock, configName, console).errors;

@@ -72,12 +72,17 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
   auto dayWorked = [&env] { return DayWorked(env.fs, env.clock); };
   if (!options.forced && dayWorked()) return RefuseWorkedDay(env, log);
 
-  TextFile config(env.fs, options.configName.str());
+  // Every path to one file (a link, another spelling) shares its lock and
+  // temporary file, and a link stays a link.
+  std::string realName;
+  env.fs.RealName(options.configName.str(), realName);
+  TextFile config(env.fs, realName);
   int code = config.OpenRead();
   // Another run holds the configuration it just wrote until it ends.
   if (code == kSharingViolation) return RefuseBusy(env, log, options.configName);
   if (code != 0) {
     log.Line("Shit, I can't open configuration file " + options.configName + "!..");
+    log.Error(ErrorText(code, options.configName.view()).view());
     // A scheduler must see the failure, so the error number is the exit code.
     return code;
   }
@@ -98,7 +103,7 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
   }
 
   RunSummary summary(env.observer);
-  TextFile temp(env.fs, TempNameFor(options.configName.view(), env.fs.DirectorySeparators()));
+  TextFile temp(env.fs, TempNameFor(realName, env.fs.DirectorySeparators()));
   // -DELETE takes effect once the new configuration, which records the
   // hand-over, has taken the old one's place.
   PendingErasures erasures(env.fs);
@@ -113,7 +118,8 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
                       env.interruption,
                       &summary,
                       options.everyAreaDue};
-  PassOutcome outcome = ConfigPass(context, config, temp, options.forced, dayWorked);
+  PassOutcome outcome =
+      ConfigPass(context, config, temp, options.configName.str(), options.forced, dayWorked);
   switch (outcome.result) {
     case PassResult::kLocked:
       return RefuseBusy(env, log, options.configName);

@@ -30,6 +30,10 @@ struct RunEnvironment {
   // The signal number of that request, 0 while there was none.
   std::function<int()> interruption = {};
   HatchObserver* observer = nullptr;  // hears every decision of the pass
+  // "--edit": runs the operator's editor on a file, returning 0 or why it
+  // could not start; and reads the operator's answer to a question.
+  std::function<int(const std::string&, int&)> edit = {};
+  std::function<std::string()> ask = {};
   bool consoleIsJournal = false;      // console lines carry syslog priorities
 };
 

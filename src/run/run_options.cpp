@@ -50,7 +50,7 @@ int DaysValue(std::string_view text) {
 constexpr std::string_view kValueOptions[] = {"-CFG", "-AREA", "-PLAN", "--CONFIG", "--PLAN"};
 constexpr std::string_view kFlagOptions[] = {"-D",     "-N",      "--DRY-RUN", "-ERRORLEVEL",
                                              "-CHECK", "--CHECK", "--HELP",    "-?",
-                                             "-H",     "-V",      "--VERSION"};
+                                             "-H",     "-V",      "--VERSION", "--EDIT"};
 
 bool IsOneOf(std::string_view upper, std::span<const std::string_view> names) {
   for (std::string_view name : names)
@@ -110,6 +110,7 @@ RunOptions ReadRunOptions(const std::vector<std::string>& parameters) {
                  HasParameter(parameters, "-H");
   options.version = HasParameter(parameters, "--VERSION") || HasParameter(parameters, "-V");
   options.check = HasParameter(parameters, "-CHECK") || HasParameter(parameters, "--CHECK");
+  options.edit = HasParameter(parameters, "--EDIT");
   options.dryRun = HasParameter(parameters, "-N") || HasParameter(parameters, "--DRY-RUN");
   options.errorLevel = HasParameter(parameters, "-ERRORLEVEL");
   // -D counts only as the first parameter.

@@ -20,6 +20,7 @@ inline constexpr Handle kNoHandle = -1;
 inline constexpr int kFileNotFound = 2;
 inline constexpr int kPathNotFound = 3;
 inline constexpr int kAccessDenied = 5;
+inline constexpr int kBadFormat = 11;
 inline constexpr int kNoMoreFiles = 18;
 // A failure the platform reports without a closer meaning.
 inline constexpr int kGeneralFailure = 31;
@@ -42,6 +43,17 @@ enum class OpenKind {
   kCreateAppend,       // as kAppendExisting, creating the file when missing
   kCreateLocked,       // like kCreateAlways, but first takes an exclusive lock
                        // that dies with the process; a held lock gives 32
+};
+
+// What tells whether a file changed: which file a name or handle denotes,
+// its size, its last write and its last change of any kind (nanoseconds).
+struct FileStamp {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  std::int64_t size = 0;
+  std::int64_t written = 0;
+  std::int64_t changed = 0;
+  bool operator==(const FileStamp&) const = default;
 };
 
 // One directory entry as a listing describes it.
@@ -102,6 +114,14 @@ class FileSystem {
     (void)name, (void)target;
     return kFileNotFound;
   }
+
+  // The file a name stands for once links are followed, so that every path to
+  // one file shares its lock and temporary file; the name itself when it is
+  // no link.
+  virtual int RealName(const std::string& name, std::string& real) = 0;
+  // The stamp of an open file, and of the file a name denotes now.
+  virtual int Stamp(Handle handle, FileStamp& stamp) = 0;
+  virtual int StampOf(const std::string& name, FileStamp& stamp) = 0;
 
   // The characters that end the directory part of a path.
   virtual std::string_view DirectorySeparators() const = 0;

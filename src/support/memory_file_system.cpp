@@ -301,6 +301,28 @@ int MemoryFileSystem::CopyPermissions(const std::string& from, const std::string
   return 0;
 }
 
+namespace {
+
+FileStamp StampOfFile(const MemoryFileSystem::File& file) {
+  return FileStamp{0, file.id, static_cast<std::int64_t>(file.data.size()), file.time, file.time};
+}
+
+}  // namespace
+
+int MemoryFileSystem::Stamp(Handle handle, FileStamp& stamp) {
+  OpenFile* opened = Opened(handle);
+  if (opened == nullptr) return 6;
+  stamp = StampOfFile(*opened->file);
+  return 0;
+}
+
+int MemoryFileSystem::StampOf(const std::string& name, FileStamp& stamp) {
+  File* file = Find(name);
+  if (file == nullptr) return kFileNotFound;
+  stamp = StampOfFile(*file);
+  return 0;
+}
+
 int MemoryFileSystem::CheckWritable(const std::string& name) {
   if (int code = DirectoryFailure(name); code != 0) return code;
   File* file = Find(name);

@@ -77,6 +77,12 @@ class MemoryFileSystem : public FileSystem {
   int Replace(const std::string& from, const std::string& to) override;
   int CopyPermissions(const std::string& from, const std::string& to) override;
   int CheckWritable(const std::string& name) override;
+  int RealName(const std::string& name, std::string& real) override {
+    real = name;  // no links here
+    return 0;
+  }
+  int Stamp(Handle handle, FileStamp& stamp) override;
+  int StampOf(const std::string& name, FileStamp& stamp) override;
   int List(const std::string& directory, std::vector<FoundEntry>& entries) override;
   int Describe(const std::string& name, FoundEntry& entry) override;
   std::string_view DirectorySeparators() const override { return separators_; }

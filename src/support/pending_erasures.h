@@ -59,6 +59,13 @@ class PendingErasures final : public FileSystem {
     return inner_.CopyPermissions(from, to);
   }
   int CheckWritable(const std::string& name) override { return inner_.CheckWritable(name); }
+  int RealName(const std::string& name, std::string& real) override {
+    return inner_.RealName(name, real);
+  }
+  int Stamp(Handle handle, FileStamp& stamp) override { return inner_.Stamp(handle, stamp); }
+  int StampOf(const std::string& name, FileStamp& stamp) override {
+    return inner_.StampOf(name, stamp);
+  }
   std::string_view DirectorySeparators() const override { return inner_.DirectorySeparators(); }
   bool NamesIgnoreCase() const override { return inner_.NamesIgnoreCase(); }
   std::string_view LineEnd() const override { return inner_.LineEnd(); }

@@ -28,6 +28,9 @@ int DeleteFile(const std::string& name);
 int ReplaceFile(const std::string& from, const std::string& to);
 int CopyPermissions(const std::string& from, const std::string& to);
 int CheckWritable(const std::string& name);
+int RealName(const std::string& name, std::string& real);
+int Stamp(Handle handle, FileStamp& stamp);
+int StampOfName(const std::string& name, FileStamp& stamp);
 int CheckRunnable(const std::string& program);
 int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries);
 int DescribeFile(const std::string& name, FoundEntry& entry);
@@ -50,11 +53,18 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
 // The longest command (program, blank, parameters) RunAndWait can start.
 std::size_t CommandLimit();
 
+// Runs the operator's editor ($VISUAL, else $EDITOR, else the system's own)
+// on `file`, on the run's console, and waits for it.
+int RunEditor(const std::string& file, int& exitCode);
+
 LocalTime Now();
 
 // The program's parameters, without the program itself.
 std::vector<std::string> CommandLineParameters(int argc, char** argv);
 
+// SIGPIPE and SIGXFSZ become failed writes (no-op on Windows). Started
+// programs get the default actions back.
+void IgnoreOutputSignals();
 // From now on the first Ctrl-C, termination request or hang-up (a closed
 // console on Windows) is only noted; the next one ends the process as
 // usual. Started programs do not receive the keyboard's Ctrl-C.

@@ -4,10 +4,14 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -76,6 +80,15 @@ int MapErrno(int error) {
 
 int LastError() { return MapErrno(errno); }
 
+FileStamp StampOf(const struct stat& info) {
+  auto nanoseconds = [](const struct timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+  };
+  return FileStamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                   static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim),
+                   nanoseconds(info.st_ctim)};
+}
+
 std::string DirectoryOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -131,16 +144,54 @@ int LockStillNamed(int fd, const std::string& name) {
   return StillNamed(fd, name);
 }
 
+// The temporary file, which is the run lock too, is always made new and
+// never opened through a link. One that is there already is either locked by
+// a working run (32) or left behind; that one is removed by its name, never
+// written through: it may be a link to any file, the configuration included.
+int OpenTemporary(const std::string& name, Handle& handle) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    int fd = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      // A run that met it before this lock may have removed it again.
+      int code = LockStillNamed(fd, name);
+      if (code != 0) {
+        close(fd);
+        return code;
+      }
+      handle = fd;
+      return 0;
+    }
+    if (errno != EEXIST) return NameError(name, errno);
+    struct stat info;
+    if (lstat(name.c_str(), &info) != 0) continue;
+    if (S_ISDIR(info.st_mode)) return kAccessDenied;
+    if (S_ISREG(info.st_mode)) {
+      int old = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+      if (old < 0) {
+        if (errno == ENOENT) continue;
+        return NameError(name, errno);
+      }
+      int code = LockStillNamed(old, name);
+      close(old);
+      if (code == kSharingViolation) return code;
+    }
+    if (unlink(name.c_str()) != 0 && errno != ENOENT) return NameError(name, errno);
+  }
+  return kSharingViolation;
+}
+
 }  // namespace
 
 int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
   int flags = O_CLOEXEC;
   switch (kind) {
     case OpenKind::kReadExisting:
-      flags |= O_RDONLY;
+      // A FIFO or a device must not block the run on its open.
+      flags |= O_RDONLY | O_NONBLOCK;
       break;
     case OpenKind::kCreateAlways:
-      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      // Never through a link: the marker must not empty another file.
+      flags |= O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW;
       break;
     case OpenKind::kReadWriteExisting:
       flags |= O_RDWR;
@@ -152,8 +203,7 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
       flags |= O_RDWR | O_APPEND | O_CREAT;
       break;
     case OpenKind::kCreateLocked:
-      flags |= O_RDWR | O_CREAT;
-      break;
+      return OpenTemporary(name, handle);
   }
   int fd;
   do {
@@ -161,17 +211,12 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return NameError(name, errno);
   struct stat info;
-  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (fstat(fd, &info) == 0 &&
+      (S_ISDIR(info.st_mode) || (kind == OpenKind::kReadExisting && !S_ISREG(info.st_mode)))) {
+    // Only a regular file is read as text: a FIFO or a terminal could hold
+    // the run, and with it the lock, forever.
     close(fd);
     return kAccessDenied;
-  }
-  if (kind == OpenKind::kCreateLocked) {
-    int code = LockStillNamed(fd, name);
-    if (code == 0 && ftruncate(fd, 0) != 0) code = LastError();
-    if (code != 0) {
-      close(fd);
-      return code;
-    }
   }
   handle = fd;
   return 0;
@@ -250,6 +295,12 @@ int ReplaceFile(const std::string& from, const std::string& to) {
 int CopyPermissions(const std::string& from, const std::string& to) {
   struct stat info;
   if (stat(from.c_str(), &info) != 0) return LastError();
+  // Owner and group before the mode, since a new owner clears the set-id
+  // bits. Only root gives a file away; the owner may keep a group he is in.
+  if (chown(to.c_str(), info.st_uid, info.st_gid) != 0 &&
+      chown(to.c_str(), static_cast<uid_t>(-1), info.st_gid) != 0) {
+    // The file stays the run's own; its mode is still kept.
+  }
   return chmod(to.c_str(), info.st_mode & 07777) != 0 ? LastError() : 0;
 }
 
@@ -279,10 +330,74 @@ bool ReadOnly(const struct stat& info) {
 
 }  // namespace
 
+namespace {
+
+// The reasons besides the permission bits for which a move over the file is
+// refused. The directory itself is known to be writable: the temporary file
+// was made in it.
+int ReplaceRefused(const std::string& name, const struct stat& info) {
+  struct stat directory;
+  if (stat(DirectoryOf(name).c_str(), &directory) != 0) return NameError(name, errno);
+  // A file mounted over its name (a bind mount) is busy.
+  if (directory.st_dev != info.st_dev) return kSharingViolation;
+#ifdef STATX_ATTR_MOUNT_ROOT
+  struct statx mount;
+  if (statx(AT_FDCWD, name.c_str(), 0, STATX_BASIC_STATS, &mount) == 0 &&
+      (mount.stx_attributes_mask & mount.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0)
+    return kSharingViolation;
+#endif
+  // In a sticky directory (/tmp) only the owner of the file or of the
+  // directory may move another file over it.
+  uid_t user = geteuid();
+  if ((directory.st_mode & S_ISVTX) != 0 && user != 0 && info.st_uid != user &&
+      directory.st_uid != user)
+    return kAccessDenied;
+#ifdef FS_IOC_GETFLAGS
+  // Immutable or append-only: not even root may replace it.
+  int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) {
+    int flags = 0;
+    bool fixed = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                 (static_cast<unsigned>(flags) & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
+    close(fd);
+    if (fixed) return kAccessDenied;
+  }
+#endif
+  return 0;
+}
+
+}  // namespace
+
 int CheckWritable(const std::string& name) {
   struct stat info;
   if (stat(name.c_str(), &info) != 0) return NameError(name, errno);
-  return ReadOnly(info) ? kAccessDenied : 0;
+  return ReadOnly(info) ? kAccessDenied : ReplaceRefused(name, info);
+}
+
+int RealName(const std::string& name, std::string& real) {
+  real = name;
+  struct stat info;
+  if (lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return 0;
+  // A broken link stays as it is: opening it says what is wrong.
+  if (char* resolved = realpath(name.c_str(), nullptr)) {
+    real = resolved;
+    std::free(resolved);
+  }
+  return 0;
+}
+
+int Stamp(Handle handle, FileStamp& stamp) {
+  struct stat info;
+  if (fstat(static_cast<int>(handle), &info) != 0) return LastError();
+  stamp = StampOf(info);
+  return 0;
+}
+
+int StampOfName(const std::string& name, FileStamp& stamp) {
+  struct stat info;
+  if (stat(name.c_str(), &info) != 0) return NameError(name, errno);
+  stamp = StampOf(info);
+  return 0;
 }
 
 int CheckRunnable(const std::string& program) {
@@ -409,10 +524,17 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
   sigemptyset(&none);
   posix_spawnattr_setsigmask(&attributes, &none);
   sigemptyset(&handled);
-  for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&handled, number);
+  // Ignored signals would stay ignored in the program: it gets them as usual.
+  for (int number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ}) sigaddset(&handled, number);
   posix_spawnattr_setsigdefault(&attributes, &handled);
+  // Outside the terminal's foreground group a program that read the
+  // terminal would be stopped, and this run would wait for it forever.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   pid_t pid;
-  int error = posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
+  int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (error != 0) return error == ENOEXEC ? 11 : NameError(program, error);
   int status = 0;
@@ -439,6 +561,27 @@ std::size_t CommandLimit() {
   return kArgumentLimit;
 }
 
+int RunEditor(const std::string& file, int& exitCode) {
+  exitCode = 0;
+  const char* editor = std::getenv("VISUAL");
+  if (editor == nullptr || *editor == '\0') editor = std::getenv("EDITOR");
+  std::vector<std::string> words = SplitCommandLine(editor != nullptr ? editor : "");
+  if (words.empty()) words.emplace_back("vi");
+  words.push_back(file);
+  std::vector<char*> argv(words.size() + 1, nullptr);
+  for (std::size_t i = 0; i < words.size(); ++i) argv[i] = words[i].data();
+  // In the foreground, on the terminal: the editor is the operator's.
+  pid_t pid;
+  int error = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+  if (error != 0) return MapErrno(error);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return LastError();
+  }
+  exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+  return 0;
+}
+
 LocalTime Now() {
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
@@ -460,17 +603,35 @@ namespace {
 
 volatile sig_atomic_t interruption = 0;
 
-void NoteInterruption(int number) { interruption = number; }
+constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP};
+
+void NoteInterruption(int number) {
+  interruption = number;
+  // The second request, of whatever kind, finds the default action again
+  // and ends the run at once.
+  struct sigaction standard {};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  for (int watched : kWatched) sigaction(watched, &standard, nullptr);
+}
 
 }  // namespace
+
+void IgnoreOutputSignals() {
+  // A console that cannot be written (a closed pipe) stops the console output
+  // only, and a file-size limit fails the write like a full disk: neither
+  // may end the run between a hand-over and its record.
+  signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
+}
 
 void WatchInterruptions() {
   struct sigaction action {};
   action.sa_handler = NoteInterruption;
   sigemptyset(&action.sa_mask);
-  // The second request finds the default action again and ends the run.
-  action.sa_flags = static_cast<int>(static_cast<unsigned>(SA_RESTART) | SA_RESETHAND);
-  for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
+  for (int number : kWatched) sigaddset(&action.sa_mask, number);
+  action.sa_flags = SA_RESTART;
+  for (int number : kWatched) sigaction(number, &action, nullptr);
 }
 
 int Interruption() { return interruption; }

@@ -129,11 +129,31 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
       creation = OPEN_ALWAYS;
       break;
   }
-  HANDLE file = CreateFileA(AnsiName(name).c_str(), access, share, nullptr, creation,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string ansi = AnsiName(name);
+  // The temporary file and the marker are never written through a link: a
+  // link in their place is removed by its name.
+  if (kind == OpenKind::kCreateLocked || kind == OpenKind::kCreateAlways) {
+    DWORD found = GetFileAttributesA(ansi.c_str());
+    if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+        (found & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      DeleteFileA(ansi.c_str());
+  }
+  HANDLE file =
+      CreateFileA(ansi.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastError();
   if (kind == OpenKind::kCreateLocked) {
     int code = LockByte(file, true);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (code == 0 && GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1) {
+      // A hard link left in its place (to the configuration, maybe): the
+      // name is removed and the file made anew.
+      CloseHandle(file);
+      if (!DeleteFileA(ansi.c_str())) return LastError();
+      file = CreateFileA(ansi.c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+      if (file == INVALID_HANDLE_VALUE) return LastError();
+      code = LockByte(file, true);
+    }
     if (code == 0 && !SetEndOfFile(file)) code = LastError();
     if (code != 0) {
       CloseHandle(file);
@@ -265,6 +285,37 @@ int CheckWritable(const std::string& name) {
   return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? kAccessDenied : 0;
 }
 
+// Links to files are rare on Windows and need rights to make: a name is
+// taken as it stands.
+int RealName(const std::string& name, std::string& real) {
+  real = name;
+  return 0;
+}
+
+int Stamp(Handle handle, FileStamp& stamp) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(ToHandle(handle), &info)) return LastError();
+  auto join = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+  std::int64_t written = static_cast<std::int64_t>(
+      join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+  // Windows keeps no change time apart from the write time.
+  stamp = FileStamp{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+                    static_cast<std::int64_t>(join(info.nFileSizeHigh, info.nFileSizeLow)),
+                    written * 100, written * 100};
+  return 0;
+}
+
+int StampOfName(const std::string& name, FileStamp& stamp) {
+  if (name.empty()) return kFileNotFound;
+  HANDLE named = CreateFileA(AnsiName(name).c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return LastError();
+  int code = Stamp(FromHandle(named), stamp);
+  CloseHandle(named);
+  return code;
+}
+
 int CheckRunnable(const std::string& program) {
   // Unconverted, like the path CreateProcessA is given.
   DWORD attributes = GetFileAttributesA(program.c_str());
@@ -367,8 +418,19 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
   startup.wShowWindow = SW_SHOWNORMAL;
+  // The program reads nothing from the console, which belongs to the run:
+  // its input is the null device.
+  SECURITY_ATTRIBUTES inherited;
+  std::memset(&inherited, 0, sizeof inherited);
+  inherited.nLength = sizeof inherited;
+  inherited.bInheritHandle = TRUE;
+  HANDLE nothing = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                               OPEN_EXISTING, 0, nullptr);
+  startup.hStdInput = nothing;
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION started;
   std::memset(&started, 0, sizeof started);
   // In a process group of its own, which ignores the keyboard's Ctrl-C: it
@@ -377,6 +439,7 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
                       NORMAL_PRIORITY_CLASS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
                       &started)) {
     int code = LastError();
+    if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
     // A directory is no program, as CheckRunnable says; wine calls it an
     // invalid handle.
     DWORD attributes = GetFileAttributesA(program.c_str());
@@ -384,6 +447,32 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
       return kAccessDenied;
     return code;
   }
+  if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
+  CloseHandle(started.hThread);
+  WaitForSingleObject(started.hProcess, INFINITE);
+  DWORD result = 0;
+  if (!GetExitCodeProcess(started.hProcess, &result)) result = 1;
+  CloseHandle(started.hProcess);
+  exitCode = static_cast<int>(result);
+  return 0;
+}
+
+int RunEditor(const std::string& file, int& exitCode) {
+  exitCode = 0;
+  char editor[1024];
+  DWORD length = GetEnvironmentVariableA("VISUAL", editor, sizeof editor);
+  if (length == 0 || length >= sizeof editor)
+    length = GetEnvironmentVariableA("EDITOR", editor, sizeof editor);
+  std::string commandLine = length > 0 && length < sizeof editor ? editor : "notepad.exe";
+  commandLine += " \"" + file + "\"";
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started;
+  std::memset(&started, 0, sizeof started);
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &started))
+    return LastError();
   CloseHandle(started.hThread);
   WaitForSingleObject(started.hProcess, INFINITE);
   DWORD result = 0;
@@ -430,6 +519,8 @@ BOOL WINAPI NoteInterruption(DWORD event) {
 }
 
 }  // namespace
+
+void IgnoreOutputSignals() {}
 
 void WatchInterruptions() { SetConsoleCtrlHandler(NoteInterruption, TRUE); }
 

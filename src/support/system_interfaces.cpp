@@ -34,6 +34,13 @@ class RealFileSystem final : public FileSystem {
     return platform::CopyPermissions(from, to);
   }
   int CheckWritable(const std::string& name) override { return platform::CheckWritable(name); }
+  int RealName(const std::string& name, std::string& real) override {
+    return platform::RealName(name, real);
+  }
+  int Stamp(Handle handle, FileStamp& stamp) override { return platform::Stamp(handle, stamp); }
+  int StampOf(const std::string& name, FileStamp& stamp) override {
+    return StampOfName(name, stamp);
+  }
   int List(const std::string& directory, std::vector<FoundEntry>& entries) override {
     return ListDirectory(directory, entries);
   }

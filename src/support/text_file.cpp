@@ -283,6 +283,12 @@ std::string_view TextFile::ReadLine(ShortString& line, std::string& scratch) {
   return scratch;
 }
 
+bool TextFile::LinesEndInCrOnly() {
+  if (error_ != 0 || mode_ != Mode::kReading || !FillInput()) return false;
+  std::string_view ahead = input_.substr(inputPos_);
+  return ahead.find('\n') == std::string_view::npos && ahead.find('\r') != std::string_view::npos;
+}
+
 bool TextFile::AtEnd() {
   if (error_ != 0) return true;
   if (mode_ != Mode::kReading) {

@@ -80,6 +80,10 @@ class TextFile {
   // Where the next line starts, for a later SeekTo on the same open file.
   std::int64_t Tell() const { return inputOffset_ + static_cast<std::int64_t>(inputPos_); }
   int SeekTo(std::int64_t position);
+  // Whether the lines of a file opened for reading end in a lone CR (an old
+  // Mac editor): no LF in the read-ahead, but a CR. Read as text, such a file
+  // is one line. Ask before the first read.
+  bool LinesEndInCrOnly();
   // The end of the first line read: "\r\n" or "\n", empty while none was seen.
   std::string_view LineEndRead() const { return lineEndRead_; }
 

@@ -3,7 +3,8 @@
 # unbalanced quotes, huge numbers, odd line ends. Every text is run three
 # times (with -D) by the normal build and, when SANITIZED_BIN names one, by
 # the AddressSanitizer/UndefinedBehaviorSanitizer build. Each run must end
-# with exit code 0 and no sanitizer report; long lines come back whole; and
+# with exit code 0 and no sanitizer report (a text with CRs but no LF is
+# refused whole: exit code 11, untouched); long lines come back whole; and
 # after two runs the configuration is settled: the third run leaves it as it
 # is (nothing is lost or invented by re-reading what a run wrote).
 # shellcheck source=lib.sh
@@ -78,6 +79,11 @@ for bin in "${BINARIES[@]}"; do
       "$bin" -D >run.out 2>run.err
       RC=$?
       runs=$((runs + 1))
+      if [ "$RC" -eq 11 ] && [ "$(tr -cd '\n' <"$text" | wc -c)" -eq 0 ] &&
+        [ "$(tr -cd '\r' <"$text" | wc -c)" -gt 0 ]; then
+        cmp -s "$text" brimvel.cfg || fail "$label: a refused text was changed"
+        break
+      fi
       if [ "$RC" -ne 0 ]; then
         fail "$label: run $pass ended with $RC: $(head -c 300 run.err)"
         break

@@ -56,7 +56,7 @@ for limit in 1 4 64 128 $((size_kb - 1)); do
   d=$(fresh_dir "fsize-$limit")
   make_case "$d"
   cd "$d" || exit 1
-  PROBE_RECORD=$d/calls bash -c "trap '' XFSZ; ulimit -f $limit; exec '$BRIMVEL'" >run.out 2>run.err
+  PROBE_RECORD=$d/calls bash -c "ulimit -f $limit; exec '$BRIMVEL'" >run.out 2>run.err
   RC=$?
   check_failed_run "ulimit -f $limit" 112
   grep -q '^Runtime error 112' run.err || fail "ulimit -f $limit: no 'Runtime error 112' on stderr"

@@ -91,6 +91,13 @@ class CountdownFileSystem final : public FileSystem {
     if (int code = Tick("CheckWritable " + name)) return code;
     return inner_.CheckWritable(name);
   }
+  int RealName(const std::string& name, std::string& real) override {
+    return inner_.RealName(name, real);
+  }
+  int Stamp(Handle handle, FileStamp& stamp) override { return inner_.Stamp(handle, stamp); }
+  int StampOf(const std::string& name, FileStamp& stamp) override {
+    return inner_.StampOf(name, stamp);
+  }
   int List(const std::string& directory, std::vector<FoundEntry>& entries) override {
     if (int code = Tick("List " + directory)) return code;
     return inner_.List(directory, entries);
