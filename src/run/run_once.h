@@ -34,7 +34,7 @@ struct RunEnvironment {
   // could not start; and reads the operator's answer to a question.
   std::function<int(const std::string&, int&)> edit = {};
   std::function<std::string()> ask = {};
-  bool consoleIsJournal = false;      // console lines carry syslog priorities
+  bool consoleIsJournal = false;  // console lines carry syslog priorities
 };
 
 // One run over the configuration as the parsed options ask: the pass, the
