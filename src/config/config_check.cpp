@@ -648,8 +648,11 @@ class Checker {
       AreaRecord area;
       area.name = ShortString(areaName_);
       HatchSettings settings{postProg_, appendDesc_, false};
-      if (BuildCommand(settings, path, area, entry.options).size() >= ShortString::kCapacity)
-        Error("the command for " + Shown(path) + " is longer than 255 characters: it is not run");
+      // The run refuses a command the platform cannot take, and only that.
+      const std::size_t limit = runner_.CommandLimit();
+      if (BuildCommand(settings, path, area, entry.options).size() > limit)
+        Error("the command for " + Shown(path) + " is longer than the " + std::to_string(limit) +
+              " characters the platform takes: it is not run");
       return;
     }
     bool file = line.kind == LineKind::kFile;

@@ -34,6 +34,7 @@ class ConfigCheckTest : public ::testing::Test {
                 "ELF\x02\x01");
     fs_.AddFile("plain", "not a program\n");
     runner_.startErrors["plain"] = kAccessDenied;
+    runner_.commandLimit = 300;
     fs_.AddFile("crlf.sh", "#!/bin/sh\r\nexit 0\r\n");
     fs_.AddFile("lf.sh", "#!/bin/sh\nexit 0\n");
     fs_.AddFile("text.sh", "exit 0\n");
@@ -231,9 +232,13 @@ TEST_F(ConfigCheckTest, FindsEntryTraps) {
       {in + "FILE x -DESC news\\n\nEND\n", {"4: warning: breaks the line inside the quoted @Desc"}},
       {"POSTPROG post @File\nAREA N DAILY\nFILE x -DESC news\nEND\n",
        {"3: warning: no macro of the templates uses the -DESC text"}},
+      // Commands run whole up to the platform's limit (300 here), never cut at 255.
       {"POSTPROG post @File @Desc@Desc@Desc@Desc\nAREA N DAILY\nFILE x -DESC " +
            std::string(70, 'o') + "\nEND\n",
-       {"3: error: the command for 'x' is longer than 255 characters"}},
+       {}},
+      {"POSTPROG post @File @Desc@Desc@Desc@Desc\nAREA N DAILY\nFILE x -DESC " +
+           std::string(80, 'o') + "\nEND\n",
+       {"3: error: the command for 'x' is longer than the 300 characters the platform takes"}},
   };
   for (const Case& c : cases) Expect(c);
 }
