@@ -19,8 +19,8 @@ namespace {
 
 constexpr std::string_view kMacros[] = {"@File", "@Area", "@Option", "@Desc", "@AppDesc", ""};
 
+// What a template expands to is never cut: a command runs whole.
 void RequireWellFormed(const TemplateText& t) {
-  Require(t.text.size() <= brimvel::ShortString::kCapacity);
   Require(t.inserted.size() == t.text.size());
   for (char flag : t.inserted) Require(flag == 0 || flag == 1);
 }
@@ -38,7 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   brimvel::ShortString plain = brimvel::ExpandTemplate(templ, value, macro);
   TemplateText expanded = brimvel::ExpandTemplate(TemplateText::FromTemplate(templ), value, macro);
   RequireWellFormed(expanded);
-  Require(plain.view() == expanded.text);
+  // The short-text overload is the same expansion, cut where a short text ends.
+  Require(plain.view() ==
+          std::string_view(expanded.text).substr(0, brimvel::ShortString::kCapacity));
 
   // Every escape and macro name begins with "@" or "\": a template without
   // either comes back as it was.
