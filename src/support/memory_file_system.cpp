@@ -57,7 +57,9 @@ std::string MemoryFileSystem::DirectoryOf(const std::string& name) const {
 
 bool MemoryFileSystem::DirectoryExists(const std::string& directory) const {
   if (directory.empty() || directory == "./") return true;
-  std::string key = Key(directory);
+  return DirectoryKeyExists(Key(directory));
+}
+bool MemoryFileSystem::DirectoryKeyExists(const std::string& key) const {
   if (directories_.count(key) != 0) return true;
   // A directory exists while it holds something.
   auto next = files_.upper_bound(key);
@@ -71,21 +73,29 @@ int MemoryFileSystem::DirectoryFailure(const std::string& name) const {
   return DirectoryExists(directory) ? 0 : kPathNotFound;
 }
 
-void MemoryFileSystem::AddFile(const std::string& name, std::string data, std::uint32_t time) {
+MemoryFileSystem::File& MemoryFileSystem::NewFile(const std::string& name, std::string data,
+                                                   std::uint32_t time) {
+  // Worked out once: mirroring a tree adds thousands of files.
+  std::string shown = Canonical(name);
+  std::string key = Folded(shown);
   auto file = std::make_shared<File>();
   file->data = std::move(data);
   file->time = time;
   file->id = nextId_++;
-  files_[Key(name)] = file;
-  shownNames_[Key(name)] = Canonical(name);
+  files_[key] = file;
+  shownNames_[key] = std::move(shown);
+  return *file;
+}
+
+void MemoryFileSystem::AddFile(const std::string& name, std::string data, std::uint32_t time) {
+  NewFile(name, std::move(data), time);
 }
 
 void MemoryFileSystem::AddSizedFile(const std::string& name, std::uint64_t size, std::uint32_t time,
                                     std::uint8_t attributes) {
-  AddFile(name, std::string(), time);
-  File* file = Find(name);
-  file->listedSize = static_cast<std::int64_t>(size);
-  file->attributes = attributes;
+  File& file = NewFile(name, std::string(), time);
+  file.listedSize = static_cast<std::int64_t>(size);
+  file.attributes = attributes;
 }
 
 void MemoryFileSystem::AddDirectory(const std::string& name) {
@@ -333,10 +343,10 @@ int MemoryFileSystem::CheckWritable(const std::string& name) {
 int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>& entries) {
   entries.clear();
   std::string dir = directory == "./" ? std::string() : directory;
-  auto failing = failingDirectories_.find(Key(dir));
-  if (failing != failingDirectories_.end()) return failing->second;
-  if (!DirectoryExists(dir)) return kPathNotFound;
   std::string prefix = Key(dir);
+  auto failing = failingDirectories_.find(prefix);
+  if (failing != failingDirectories_.end()) return failing->second;
+  if (!dir.empty() && !DirectoryKeyExists(prefix)) return kPathNotFound;
   std::set<std::string> subdirectories;
   // Only the names under the directory: a listing costs what it shows.
   for (auto it = files_.lower_bound(prefix);

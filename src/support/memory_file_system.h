@@ -100,12 +100,14 @@ class MemoryFileSystem : public FileSystem {
   };
 
   std::string Key(const std::string& name) const;
+  File& NewFile(const std::string& name, std::string data, std::uint32_t time);
   std::string Canonical(const std::string& name) const;
   std::string Folded(std::string name) const;
   // The key of the file a name denotes, through a link.
   std::string Target(const std::string& key) const;
   std::string DirectoryOf(const std::string& name) const;
   bool DirectoryExists(const std::string& directory) const;
+  bool DirectoryKeyExists(const std::string& key) const;
   int DirectoryFailure(const std::string& name) const;
   OpenFile* Opened(Handle handle);
 

@@ -321,7 +321,7 @@ bool InGroup(gid_t group) {
 // Root may write anything, but a file without write bits is meant read-only.
 bool ReadOnly(const struct stat& info) {
   if ((info.st_mode & 0222) == 0) return true;
-  uid_t user = geteuid();
+  static const uid_t user = geteuid();  // asked once, not once per file
   if (user == 0) return false;
   if (info.st_uid == user) return (info.st_mode & S_IWUSR) == 0;
   if (InGroup(info.st_gid)) return (info.st_mode & S_IWGRP) == 0;
@@ -467,6 +467,14 @@ int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries
   }
   while (struct dirent* item = readdir(dir)) {
     FoundEntry entry;
+    std::string_view name(item->d_name);
+    if (name == "." || name == "..") {
+      // Always directories, and never handed over: not worth a stat each.
+      entry.name = item->d_name;
+      entry.attributes = kAttrDirectory;
+      entries.push_back(std::move(entry));
+      continue;
+    }
     errno = 0;
     if (Describe(directory + item->d_name, item->d_name, entry)) {
       entries.push_back(std::move(entry));

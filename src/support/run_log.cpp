@@ -5,30 +5,21 @@
 
 namespace brimvel {
 
-namespace {
-
-ShortString TwoDigits(int value) {
-  std::string text = std::to_string(value);
-  if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
-  return ShortString(text);
-}
-
-}  // namespace
-
-ShortString DateStamp(const Clock& clock) {
-  DateParts date = ReadDate(clock);
-  return TwoDigits(date.day) + "." + TwoDigits(date.month) + "." + TwoDigits(date.year % 100);
-}
-
-ShortString TimeStamp(const Clock& clock) {
-  TimeParts time = ReadTime(clock);
-  return TwoDigits(time.hour) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second);
-}
-
 ShortString StampedLine(const Clock& clock, std::string_view marker, std::string_view message) {
-  ShortString date = DateStamp(clock);
-  ShortString time = TimeStamp(clock);
-  return " " + date + " " + time + " " + marker + message;
+  // Every log line pays for its stamp: written into one buffer, not joined
+  // from six small strings.
+  DateParts date = ReadDate(clock);
+  TimeParts time = ReadTime(clock);
+  const int parts[] = {date.day, date.month, date.year % 100, time.hour, time.minute, time.second};
+  char stamp[] = " 00.00.00 00:00:00 ";
+  for (std::size_t i = 0; i < 6; ++i) {
+    int value = parts[i] % 100;
+    stamp[1 + 3 * i] = static_cast<char>('0' + value / 10);
+    stamp[2 + 3 * i] = static_cast<char>('0' + value % 10);
+  }
+  std::string line(stamp, sizeof stamp - 1);
+  line.append(marker).append(message);
+  return ShortString(line);
 }
 
 RunLog::RunLog(TextFile& console, const Clock& clock, std::string banner)

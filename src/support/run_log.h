@@ -58,8 +58,6 @@ class RunLog {
   bool midLine_ = false;  // after Begin: End continues the console's line
 };
 
-ShortString DateStamp(const Clock& clock);
-ShortString TimeStamp(const Clock& clock);
 // The stamped line as it reaches the log, cut at 255.
 ShortString StampedLine(const Clock& clock, std::string_view marker, std::string_view message);
 
