@@ -74,7 +74,7 @@ int MemoryFileSystem::DirectoryFailure(const std::string& name) const {
 }
 
 MemoryFileSystem::File& MemoryFileSystem::NewFile(const std::string& name, std::string data,
-                                                   std::uint32_t time) {
+                                                  std::uint32_t time) {
   // Worked out once: mirroring a tree adds thousands of files.
   std::string shown = Canonical(name);
   std::string key = Folded(shown);
