@@ -235,6 +235,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
   HatchContext hatch{pass.fs,       pass.runner,       pass.log,      pass.out,
                      pass.settings, pass.interruption, pass.observer, reader.file().handle()};
   BlockTotals totals;
+  std::vector<std::string> written;  // the lines an entry leaves in its place
   for (const HeldLines::Line& kept : held.lines) {
     line.whole = held.Whole(kept);
     line.raw = {};
@@ -261,8 +262,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
           Add(pass.totals, result);
           if (result.outputError != 0) return result.outputError;
           // The files handed over are listed above the entry, in the order they went.
-          for (const std::string& name : result.recorded)
-            if (int code = pass.out.WriteLine("Skip " + name); code != 0) return code;
+          for (const std::string& name : result.recorded) written.push_back("Skip " + name);
           keep = EntryStays(line.kind, result, line.entry.options);
         }
         break;
@@ -277,13 +277,22 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
           // A FILE entry that gives way leaves one line per file still waiting.
           if (!keep) {
             for (const std::string& path : result.waiting)
-              if (int code = pass.out.WriteLine(WaitingFileLine(line.whole, path)); code != 0)
-                return code;
+              written.push_back(WaitingFileLine(line.whole, path));
           }
         }
         break;
       default:
         break;
+    }
+    for (const std::string& text : written)
+      if (int code = pass.out.WriteLine(text); code != 0) return code;
+    if (!written.empty() || !keep) {
+      // What took the entry's place, should the operator have saved the
+      // configuration meanwhile.
+      if (keep) written.emplace_back(line.whole);
+      pass.record.push_back(
+          EntryChange{area.name.str(), std::string(line.whole), std::move(written)});
+      written.clear();
     }
     if (keep) {
       pass.out.WriteLine(line.whole);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/config_line.h"
+#include "config/config_merge.h"
 #include "hatch/entry_result.h"
 #include "hatch/hatch_context.h"
 #include "support/clock.h"
@@ -45,6 +46,7 @@ struct PassContext {
   std::function<int()> interruption = {};
   HatchObserver* observer = nullptr;
   bool everyAreaDue = false;  // without -AREA, every block is worked as if due (a plan's last look)
+  RunRecord record = {};      // the entry lines changed so far
 };
 
 // Whether a block is worked from its AREA line on: the block -AREA names,

@@ -1,5 +1,6 @@
 #include "config/config_pass.h"
 
+#include "config/config_merge.h"
 #include "support/error_text.h"
 #include "support/search.h"
 #include "support/string_utils.h"
@@ -86,13 +87,61 @@ PassOutcome KeepOperatorsVersion(PassContext& pass, TextFile& temp, const std::s
   return Failed(kSharingViolation);
 }
 
+// Applies the run's record to the version the operator saved and puts the
+// result in its place, with the same care as the run's own rewrite; false,
+// with the operator's version untouched, when a change has no certain place
+// there or the version changed again meanwhile.
+bool MergeIntoEdited(PassContext& pass, TextFile& merged, const std::string& configName) {
+  TextFile edited(pass.fs, configName);
+  FileStamp opened;
+  if (edited.OpenRead() != 0 || edited.LinesEndInCrOnly() ||
+      pass.fs.Stamp(edited.handle(), opened) != 0)
+    return false;
+  if (merged.OpenNewLocked() != 0) return false;
+  bool applied = false;
+  bool done =
+      MergeRecord(edited, pass.record, merged, applied) == 0 && applied && merged.Sync() == 0;
+  FileStamp held, named;
+  done = done && pass.fs.Stamp(edited.handle(), held) == 0 && held == opened &&
+         pass.fs.StampOf(configName, named) == 0 && named == opened;
+  edited.Close();
+  if (done && pass.fs.CheckWritable(configName) == 0) {
+    pass.fs.CopyPermissions(configName, merged.name());
+    if (merged.ReplaceTo(configName) == 0) return true;
+  }
+  merged.Erase();
+  merged.Close();
+  return false;
+}
+
+// The operator saved the configuration while this run worked it: this
+// run's record goes into the operator's version where it finds its place
+// for certain; otherwise the operator's version stays as it is and this
+// run's goes beside it.
+PassOutcome MergeOrKeep(PassContext& pass, TextFile& temp, TextFile& merged,
+                        const std::string& configName, const std::string& shownName) {
+  if (pass.record.empty()) {
+    temp.Erase();
+    pass.log.Line("Configuration file " + shownName +
+                  " was changed while this run worked it; this run changed none of its lines");
+    return PassOutcome{};
+  }
+  if (!MergeIntoEdited(pass, merged, configName))
+    return KeepOperatorsVersion(pass, temp, configName, shownName);
+  temp.Erase();
+  pass.log.Line("Configuration file " + shownName +
+                " was changed while this run worked it: merged this run's Skip lines and "
+                "dropped entries into the edited configuration");
+  return PassOutcome{};
+}
+
 }  // namespace
 
 std::string TempNameFor(std::string_view configName, std::string_view separators) {
   return std::string(DirectoryPart(configName, separators)) + kTempName;
 }
 
-PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp,
+PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, TextFile& merged,
                        const std::string& shownName, bool forced,
                        const std::function<bool()>& dayWorked) {
   const std::string configName = config.name();
@@ -158,7 +207,7 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp,
   bool unchanged = pass.fs.Stamp(config.handle(), held) == 0 && held == opened &&
                    pass.fs.StampOf(configName, named) == 0 && named == opened;
   if (code = config.Close(); code != 0) return Failed(code);
-  if (!unchanged) return KeepOperatorsVersion(pass, temp, configName, shownName);
+  if (!unchanged) return MergeOrKeep(pass, temp, merged, configName, shownName);
   if (code = pass.fs.CheckWritable(configName); code != 0) return Failed(code);
   pass.fs.CopyPermissions(configName, temp.name());
   if (code = temp.ReplaceTo(configName); code != 0) return Failed(code);

@@ -11,6 +11,9 @@ inline constexpr const char* kTempName = "brimvel.tmp";
 // Added to the configuration's name for a run's version that could not
 // replace it because the operator changed it meanwhile.
 inline constexpr const char* kUnmergedSuffix = ".unmerged";
+// Added to the configuration's name for the operator's version with the
+// run's record applied, while it is written.
+inline constexpr const char* kMergingSuffix = ".merging";
 
 enum class PassResult {
   kDone,           // the configuration has been rewritten (or, in a dry run, read through)
@@ -30,8 +33,10 @@ struct PassOutcome {
 // starts while this one is still ending must see it as working.
 // `dayWorked` tells whether today's work has been done meanwhile. `config`
 // is opened by its real name (links followed); `shownName` is the name the
-// run was given, for the log.
-PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp,
+// run was given, for the log. When the operator saved the configuration
+// while the run worked it, the run's record is applied to that version,
+// written to `merged`, which then stays open as `temp` would.
+PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, TextFile& merged,
                        const std::string& shownName, bool forced,
                        const std::function<bool()>& dayWorked);
 

@@ -104,6 +104,7 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
 
   RunSummary summary(env.observer);
   TextFile temp(env.fs, TempNameFor(realName, env.fs.DirectorySeparators()));
+  TextFile merged(env.fs, realName + kMergingSuffix);
   // -DELETE takes effect once the new configuration, which records the
   // hand-over, has taken the old one's place.
   PendingErasures erasures(env.fs);
@@ -117,9 +118,10 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
                       {},
                       env.interruption,
                       &summary,
-                      options.everyAreaDue};
-  PassOutcome outcome =
-      ConfigPass(context, config, temp, options.configName.str(), options.forced, dayWorked);
+                      options.everyAreaDue,
+                      {}};
+  PassOutcome outcome = ConfigPass(context, config, temp, merged, options.configName.str(),
+                                   options.forced, dayWorked);
   switch (outcome.result) {
     case PassResult::kLocked:
       return RefuseBusy(env, log, options.configName);

@@ -229,6 +229,71 @@ TEST(ConfigPassTest, ARunStepsAsideForAnotherThatWorksTheSameConfiguration) {
   }
 }
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
+TEST(ConfigPassTest, AnEditSavedWhileTheRunWorksGetsTheRunsRecordOrIsLeftAlone) {
+  const std::string head = "POSTPROG /bin/post @File\n";
+  const std::string news = "AREA NEWS DAILY\nDIRECTORY out/*\nEND\n";
+  struct Case {
+    const char* name;
+    std::string config;
+    std::function<std::string(const std::string&)> edit;
+    std::string expected;  // the configuration after the run; empty: the edit, left alone
+  };
+  const Case cases[] = {
+      {"skip lines land in their own block, an edit elsewhere stays",
+       head + "AREA OLD WEEKLY 9\nDIRECTORY out/*\nEND\n" + news,
+       [](const std::string& c) { return "remark\n" + Replaced(c, "WEEKLY 9", "WEEKLY 8"); },
+       "remark\n" + head + "AREA OLD WEEKLY 8\nDIRECTORY out/*\nEND\n" +
+           "AREA NEWS DAILY\nSkip a\nSkip b\nDIRECTORY out/*\nEND\n"},
+      {"a dropped entry is dropped, an entry added beside it stays",
+       head + "AREA news DAILY\nFILE out/a\nEND\n",
+       [](const std::string& c) { return Replaced(c, "END", "FILE out/c\nEND"); },
+       head + "AREA news DAILY\nFILE out/c\nEND\n"},
+      {"a FILE mask gives way to the files still waiting",
+       head + "AREA NEWS DAILY\nCOUNT 1\nFILE out/*\nEND\n",
+       [](const std::string& c) { return Replaced(c, "COUNT 1", "COUNT 2"); },
+       head + "AREA NEWS DAILY\nCOUNT 2\nFILE out/b\nEND\n"},
+      {"the entry was edited", head + news,
+       [](const std::string& c) { return Replaced(c, "out/*", "out/*.zip"); }, ""},
+      {"the entry stands twice in its block", head + news,
+       [](const std::string& c) { return Replaced(c, "END", "DIRECTORY out/*\nEND"); }, ""},
+      {"two changes of the run meet one line of the edit",
+       head + "AREA NEWS DAILY\nDIRECTORY out/*\nDIRECTORY out/*\nEND\n",
+       [](const std::string& c) { return Replaced(c, "DIRECTORY out/*\n", ""); }, ""},
+      {"the area has two blocks", head + news, [&news](const std::string& c) { return c + news; },
+       ""},
+      {"the area is gone", head + news,
+       [](const std::string& c) { return Replaced(c, "NEWS", "OTHER"); }, ""},
+  };
+  for (const Case& c : cases) {
+    // Saved as an editor that renames its copy over the file does, and in place.
+    for (bool inPlace : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (inPlace ? " (in place)" : " (renamed over)"));
+      FakeEnvironment env;
+      env.fs.AddFile("brimvel.cfg", c.config);
+      env.fs.AddFile("out/a", "a");
+      env.fs.AddFile("out/b", "b");
+      const std::string edited = c.edit(c.config);
+      env.runner.onCall = [&](const testing::RecordingRunner::Call&) {
+        if (env.runner.calls.size() > 1) return;
+        if (!inPlace) return env.fs.AddFile("brimvel.cfg", edited);
+        env.fs.Find("brimvel.cfg")->data = edited;
+        env.fs.Find("brimvel.cfg")->time += 1;
+      };
+      const bool merges = !c.expected.empty();
+      EXPECT_EQ(env.Run({}), merges ? 0 : 32) << env.Console();
+      EXPECT_EQ(env.fs.Contents("brimvel.cfg"), merges ? c.expected : edited);
+      EXPECT_EQ(env.fs.Exists("brimvel.cfg.unmerged"), !merges);
+      EXPECT_EQ(env.Console().find("merged this run's") != std::string::npos, merges);
+      EXPECT_FALSE(env.fs.Exists("brimvel.tmp") || env.fs.Exists("brimvel.cfg.merging"));
+      EXPECT_EQ(env.fs.OpenHandles(), 0);
+    }
+  }
+}
+
 TEST(ConfigPassTest, TheNewConfigurationStaysLockedUntilTheRunEnds) {
   FakeEnvironment env;
   env.fs.AddFile("brimvel.cfg", "POSTPROG /bin/post @File\nAREA NEWS DAILY\nFILE a\nEND\n");
