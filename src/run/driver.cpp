@@ -1,17 +1,21 @@
 #include "run/driver.h"
 
+#include <chrono>
+
 #include "config/area_names.h"
 #include "config/config_check.h"
 #include "run/config_edit.h"
 #include "run/plan.h"
+#include "run/run_metrics.h"
 #include "run/run_options.h"
+#include "support/error_text.h"
 
 namespace brimvel {
 
 namespace {
 
 constexpr const char* kUsage[] = {
-    "Usage: brimvel [-D] [-CFG file] [-AREA name] [-N] [-ERRORLEVEL]",
+    "Usage: brimvel [-D] [-CFG file] [-AREA name] [-N] [-ERRORLEVEL] [--metrics file]",
     "       brimvel -CHECK [-CFG file] [-AREA name]",
     "       brimvel -PLAN days [-CFG file] [-AREA name]",
     "       brimvel --edit [-CFG file]",
@@ -25,6 +29,9 @@ constexpr const char* kUsage[] = {
     "  -AREA name    work only the area of that name, whatever its schedule",
     "  -N            dry run: show what a run would do, change nothing; also --dry-run",
     "  -ERRORLEVEL   exit 1 when anything failed, after a summary line",
+    "  --metrics file",
+    "                after every run, refused or failed ones too, write its result",
+    "                and counts to file for node_exporter's textfile collector",
     "  -CHECK        report the configuration's traps, change nothing; also --check",
     "  -PLAN days    show which file goes out on which coming day; also --plan",
     "  --edit        edit the configuration safely: $VISUAL or $EDITOR on a copy,",
@@ -81,7 +88,17 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
     return findings == 0 ? 0 : 1;
   }
 
-  return RunOnce(env, options);
+  // A dry run changes nothing, the metrics included.
+  if (options.metricsFile.empty() || options.dryRun) return RunOnce(env, options);
+  RunSummary summary(env.observer);
+  int exitCode = RunOnce(env, options, summary);
+  auto now = std::chrono::system_clock::now().time_since_epoch();
+  if (int code = WriteMetricsFile(env.fs, options.metricsFile, summary, exitCode,
+                                  std::chrono::duration_cast<std::chrono::seconds>(now).count());
+      code != 0)
+    env.errors.WriteLine("brimvel: metrics not written: " +
+                         ErrorText(code, options.metricsFile).str());
+  return exitCode;
 }
 
 }  // namespace brimvel

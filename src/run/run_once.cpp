@@ -34,21 +34,29 @@ std::string Plural(std::int64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// A dry run has no log file, but its console shows the same end lines.
-int FinishLog(const RunEnvironment& env, RunLog& log, int exitCode) {
-  if (int code = log.Close(); code != 0) return RuntimeError(env, code);
+// A dry run has no log file, but its console shows the same end lines. The
+// summary learns what the run came to; a log that cannot be closed makes any
+// run an error.
+int FinishLog(const RunEnvironment& env, RunLog& log, int exitCode, RunSummary& summary,
+              RunEnd end) {
+  summary.Ended(end);
+  if (int code = log.Close(); code != 0) {
+    summary.Ended(RunEnd::kError);
+    return RuntimeError(env, code);
+  }
   return exitCode;
 }
 
-int RefuseWorkedDay(const RunEnvironment& env, RunLog& log) {
+int RefuseWorkedDay(const RunEnvironment& env, RunLog& log, RunSummary& summary) {
   log.Line("Already worked today... (use -D for ignore this fact)");
-  return FinishLog(env, log, 0);
+  return FinishLog(env, log, 0, summary, RunEnd::kRefused);
 }
 
-int RefuseBusy(const RunEnvironment& env, RunLog& log, const ShortString& configName) {
+int RefuseBusy(const RunEnvironment& env, RunLog& log, const ShortString& configName,
+               RunSummary& summary) {
   log.Line("Configuration file " + configName +
            " is being worked by another run, leaving it alone..");
-  return FinishLog(env, log, 0);
+  return FinishLog(env, log, 0, summary, RunEnd::kRefused);
 }
 
 }  // namespace
@@ -56,6 +64,13 @@ int RefuseBusy(const RunEnvironment& env, RunLog& log, const ShortString& config
 std::string Banner() { return std::string("Brimvel {v") + BRIMVEL_VERSION + "W32}"; }
 
 int RunOnce(const RunEnvironment& env, const RunOptions& options) {
+  RunSummary summary(env.observer);
+  return RunOnce(env, options, summary);
+}
+
+int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& summary) {
+  // Every path that does not say otherwise ends in an error.
+  summary.Ended(RunEnd::kError);
   TextFile& console = env.console;
   RunLog log(console, env.clock, Banner());
   log.SetTitleSink(env.showTitle);
@@ -70,7 +85,7 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
   if (env.watchInterruptions) env.watchInterruptions();
 
   auto dayWorked = [&env] { return DayWorked(env.fs, env.clock); };
-  if (!options.forced && dayWorked()) return RefuseWorkedDay(env, log);
+  if (!options.forced && dayWorked()) return RefuseWorkedDay(env, log, summary);
 
   // Every path to one file (a link, another spelling) shares its lock and
   // temporary file, and a link stays a link.
@@ -79,7 +94,7 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
   TextFile config(env.fs, realName);
   int code = config.OpenRead();
   // Another run holds the configuration it just wrote until it ends.
-  if (code == kSharingViolation) return RefuseBusy(env, log, options.configName);
+  if (code == kSharingViolation) return RefuseBusy(env, log, options.configName, summary);
   if (code != 0) {
     log.Line("Shit, I can't open configuration file " + options.configName + "!..");
     log.Error(ErrorText(code, options.configName.view()).view());
@@ -97,12 +112,11 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
     if (!found) {
       log.Error("Area " + options.areaFilter + " is not in configuration file " +
                 options.configName + ", nothing was worked");
-      if (options.errorLevel) log.Line(RunSummary(nullptr).Line());
-      return FinishLog(env, log, options.errorLevel ? 1 : 0);
+      if (options.errorLevel) log.Line(summary.Line());
+      return FinishLog(env, log, options.errorLevel ? 1 : 0, summary, RunEnd::kFailed);
     }
   }
 
-  RunSummary summary(env.observer);
   TextFile temp(env.fs, TempNameFor(realName, env.fs.DirectorySeparators()));
   TextFile merged(env.fs, realName + kMergingSuffix);
   // -DELETE takes effect once the new configuration, which records the
@@ -124,9 +138,9 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
                                    options.forced, dayWorked);
   switch (outcome.result) {
     case PassResult::kLocked:
-      return RefuseBusy(env, log, options.configName);
+      return RefuseBusy(env, log, options.configName, summary);
     case PassResult::kAlreadyWorked:
-      return RefuseWorkedDay(env, log);
+      return RefuseWorkedDay(env, log, summary);
     case PassResult::kFailed:
       for (const std::string& name : erasures.pending())
         log.Error(" -> File " + ShortString(name) +
@@ -153,15 +167,19 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
       return RuntimeError(env, log, failed);
   }
   if (options.errorLevel) log.Line(summary.Line());
+  bool anyFailure = totals.AnyFailure() || summary.AnyFailed() || deleteFailed;
   int exitCode = 0;
   if (signal != 0) {
     exitCode = 128 + signal;
-  } else if (options.errorLevel && (totals.AnyFailure() || summary.AnyFailed() || deleteFailed)) {
+  } else if (options.errorLevel && anyFailure) {
     exitCode = 1;
   }
   // `temp` is the new configuration: it stays open, and so locked, until
   // the run has ended.
-  return FinishLog(env, log, exitCode);
+  return FinishLog(env, log, exitCode, summary,
+                   signal != 0  ? RunEnd::kInterrupted
+                   : anyFailure ? RunEnd::kFailed
+                                : RunEnd::kOk);
 }
 
 }  // namespace brimvel

@@ -6,6 +6,7 @@
 
 #include "hatch/hatch_observer.h"
 #include "run/run_options.h"
+#include "run/run_summary.h"
 #include "support/clock.h"
 #include "support/file_system.h"
 #include "support/process_runner.h"
@@ -41,5 +42,8 @@ struct RunEnvironment {
 // day marker and the summary. The program's start, a dry run and every
 // simulated day of a plan come through here. Returns the exit code.
 int RunOnce(const RunEnvironment& env, const RunOptions& options);
+// The same, counting into the caller's summary, which also learns what the
+// run came to.
+int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& summary);
 
 }  // namespace brimvel

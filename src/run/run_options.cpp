@@ -47,7 +47,8 @@ int DaysValue(std::string_view text) {
 
 // Every spelling the command line knows, upper-cased; those that take the
 // next word as their value come first.
-constexpr std::string_view kValueOptions[] = {"-CFG", "-AREA", "-PLAN", "--CONFIG", "--PLAN"};
+constexpr std::string_view kValueOptions[] = {"-CFG",     "-AREA",  "-PLAN",
+                                              "--CONFIG", "--PLAN", "--METRICS"};
 constexpr std::string_view kFlagOptions[] = {"-D",     "-N",      "--DRY-RUN", "-ERRORLEVEL",
                                              "-CHECK", "--CHECK", "--HELP",    "-?",
                                              "-H",     "-V",      "--VERSION", "--EDIT"};
@@ -93,7 +94,7 @@ void FindUnknownOption(const std::vector<std::string>& parameters, RunOptions& o
       continue;
     }
     if (IsOneOf(upper, kFlagOptions)) continue;
-    // "--config=FILE" and "--plan=DAYS"; the short options take no "=".
+    // "--config=FILE", "--plan=DAYS", "--metrics=FILE"; the short options take no "=".
     std::string_view name = std::string_view(upper).substr(0, upper.find('='));
     if (StartsWith(name, "--") && name != upper && IsOneOf(name, kValueOptions)) continue;
     options.unknownOption = parameter;
@@ -124,6 +125,10 @@ RunOptions ReadRunOptions(const std::vector<std::string>& parameters) {
   if (LongValue(parameters, "--config", value)) {
     options.configName = value;
     if (value.empty()) options.badValue = "--config needs a file name";
+  }
+  if (LongValue(parameters, "--metrics", value)) {
+    options.metricsFile = value;
+    if (value.empty()) options.badValue = "--metrics needs a file name";
   }
   bool planShort = false;
   for (std::size_t i = 0; i < parameters.size(); ++i) {

@@ -16,9 +16,10 @@ struct RunOptions {
   bool check = false;       // "-CHECK": report the configuration's traps
   bool errorLevel = false;  // "-ERRORLEVEL": exit 1 when anything failed, with a summary
   bool help = false;
-  bool version = false;  // "-V", "--version"
-  bool edit = false;     // "--edit": the operator's editor on a checked copy
-  int planDays = 0;      // "-PLAN DAYS": show the coming days' hand-overs
+  bool version = false;     // "-V", "--version"
+  bool edit = false;        // "--edit": the operator's editor on a checked copy
+  int planDays = 0;         // "-PLAN DAYS": show the coming days' hand-overs
+  std::string metricsFile;  // "--metrics FILE": the run's figures for monitoring
   // Not an option of the command line: a plan's look past its last day
   // works every block as if it were due.
   bool everyAreaDue = false;

@@ -10,25 +10,30 @@ std::string Plural(std::int64_t n, const char* one, const char* many) {
 
 }  // namespace
 
+AreaFigures& RunSummary::Of(const AreaRecord& area) { return areas_[area.name.str()]; }
+
 void RunSummary::AreaMet(const AreaRecord& area) {
+  // A worked area is reported even when it had nothing to do.
+  if (area.enabled) Of(area);
   if (next_ != nullptr) next_->AreaMet(area);
 }
 
 void RunSummary::HandedOver(const AreaRecord& area, std::string_view path, std::int64_t size) {
-  handedOver_ += 1;
-  bytes_ += size;
+  AreaFigures& figures = Of(area);
+  figures.handedOver += 1;
+  figures.bytes += size;
   if (next_ != nullptr) next_->HandedOver(area, path, size);
 }
 
 void RunSummary::HandOverFailed(const AreaRecord& area, std::string_view path, std::int64_t size,
                                 bool started) {
-  failed_ += 1;
+  Of(area).failed += 1;
   if (next_ != nullptr) next_->HandOverFailed(area, path, size, started);
 }
 
 void RunSummary::Waiting(const AreaRecord& area, std::string_view path, std::int64_t size,
                          WaitReason reason) {
-  waitingFiles_ += 1;
+  Of(area).waiting += 1;
   if (next_ != nullptr) next_->Waiting(area, path, size, reason);
 }
 
@@ -42,12 +47,26 @@ void RunSummary::EntryDropped(const AreaRecord& area) {
   if (next_ != nullptr) next_->EntryDropped(area);
 }
 
+bool RunSummary::AnyFailed() const {
+  for (const auto& [name, figures] : areas_)
+    if (figures.failed > 0) return true;
+  return false;
+}
+
 std::string RunSummary::Line() const {
-  std::string waiting = Plural(waitingFiles_, "file", "files");
+  AreaFigures all;
+  for (const auto& [name, figures] : areas_) {
+    all.handedOver += figures.handedOver;
+    all.bytes += figures.bytes;
+    all.failed += figures.failed;
+    all.waiting += figures.waiting;
+  }
+  std::string waiting = Plural(all.waiting, "file", "files");
   if (waitingEntries_ > 0) waiting += " and " + Plural(waitingEntries_, "entry", "entries");
-  return "Summary: " + Plural(handedOver_, "file", "files") + " handed over (" +
-         Plural(bytes_, "byte", "bytes") + "), " + Plural(failed_, "hand-over", "hand-overs") +
-         " failed, " + waiting + " waiting, " + Plural(dropped_, "entry", "entries") + " dropped";
+  return "Summary: " + Plural(all.handedOver, "file", "files") + " handed over (" +
+         Plural(all.bytes, "byte", "bytes") + "), " +
+         Plural(all.failed, "hand-over", "hand-overs") + " failed, " + waiting + " waiting, " +
+         Plural(dropped_, "entry", "entries") + " dropped";
 }
 
 }  // namespace brimvel

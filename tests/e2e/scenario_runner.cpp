@@ -738,6 +738,9 @@ class Scenario {
       std::vector<std::string> expected;
       for (const std::string& line : *d.body) expected.push_back(Placeholders(line));
       CompareLines("post program calls", "exact", expected, SplitLf(last_->calls), thisRun);
+    } else if (k == "expect-file-has") {
+      if (!needBody()) return;
+      CompareLines(argument(0), "has", Body(d), SplitLf(ReadAll(At(argument(0)))), thisRun);
     } else if (k == "expect-config" || k == "expect-file") {
       if (!needBody()) return;
       std::string path = k == "expect-config" ? "brimvel.cfg" : argument(0);
