@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "support/error_codes.h"
+
 namespace brimvel {
 
 // What working one DIRECTORY or FILE entry came to; the block decides from
@@ -29,7 +31,7 @@ struct EntryResult {
   std::vector<std::string> waiting;
 
   // Whether the search failed for another reason than finding nothing.
-  bool SearchFailed() const { return searchCode != 0 && searchCode != 2 && searchCode != 18; }
+  bool SearchFailed() const { return searchCode != 0 && searchCode != kFileNotFound && searchCode != kNoMoreFiles; }
   // Whether the entry still has work for a later run: files held back by
   // the limits, files whose program did not start, files refused, a search
   // that failed, or a run stopped half-way.

@@ -1,5 +1,6 @@
 #include "support/error_text.h"
 
+#include "support/error_codes.h"
 #include "support/string_utils.h"
 
 namespace brimvel {
@@ -8,21 +9,21 @@ ShortString ErrorText(std::int32_t code, std::string_view name) {
   switch (code) {
     case 0:
       return "allright";
-    case 2:
+    case kFileNotFound:
       return "File " + ShortString(name) + " not found";
-    case 3:
+    case kPathNotFound:
       return "Path to file " + ShortString(name) + " not found";
-    case 5:
+    case kAccessDenied:
       return "Access to file " + ShortString(name) + " denied";
-    case 6:
+    case kInvalidHandle:
       return "Invalid handle";
-    case 8:
+    case kNotEnoughMemory:
       return "Not enough memory";
-    case 10:
+    case kBadEnvironment:
       return "Invalid environment";
-    case 11:
+    case kBadFormat:
       return "Invalid format";
-    case 18:
+    case kNoMoreFiles:
       return "No more files";
     default:
       return "Unknown error... =) Error#" + NumberText(code) + ", while working with " + name;

@@ -1,31 +1,21 @@
 #pragma once
 
 // The file system as the rest of the program sees it. Every operation that
-// can fail returns 0 or the error code of the original platform (2 file not
-// found, 3 path not found, 5 access denied, 18 no more files, 32 sharing
-// violation, 112 disk full, ...), whatever OS is underneath, so codes,
-// messages and exit codes read the same everywhere. The real file systems
-// live behind platform.h; MemoryFileSystem is the one for tests and plans.
+// can fail returns 0 or one of the codes of error_codes.h. The real file
+// systems live behind platform.h; MemoryFileSystem is the one for tests and
+// plans.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "support/error_codes.h"
+
 namespace brimvel {
 
 using Handle = std::intptr_t;
 inline constexpr Handle kNoHandle = -1;
-
-inline constexpr int kFileNotFound = 2;
-inline constexpr int kPathNotFound = 3;
-inline constexpr int kAccessDenied = 5;
-inline constexpr int kBadFormat = 11;
-inline constexpr int kNoMoreFiles = 18;
-// A failure the platform reports without a closer meaning.
-inline constexpr int kGeneralFailure = 31;
-inline constexpr int kSharingViolation = 32;
-inline constexpr int kDiskFull = 112;
 
 inline constexpr std::uint8_t kAttrReadOnly = 0x01;
 inline constexpr std::uint8_t kAttrHidden = 0x02;

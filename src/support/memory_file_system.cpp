@@ -195,7 +195,7 @@ int MemoryFileSystem::Open(const std::string& name, OpenKind kind, Handle& handl
 
 int MemoryFileSystem::LockShared(Handle handle) {
   OpenFile* opened = Opened(handle);
-  if (opened == nullptr) return 6;
+  if (opened == nullptr) return kInvalidHandle;
   if (opened->file->lockedExclusive && !opened->exclusive) return kSharingViolation;
   if (!opened->shared) {
     opened->shared = true;
@@ -206,7 +206,7 @@ int MemoryFileSystem::LockShared(Handle handle) {
 
 int MemoryFileSystem::StillNamed(Handle handle, const std::string& name) {
   OpenFile* opened = Opened(handle);
-  if (opened == nullptr) return 6;
+  if (opened == nullptr) return kInvalidHandle;
   auto found = files_.find(Target(Key(name)));
   if (found == files_.end() || found->second->id != opened->file->id) return kSharingViolation;
   return 0;
@@ -215,7 +215,7 @@ int MemoryFileSystem::StillNamed(Handle handle, const std::string& name) {
 int MemoryFileSystem::Read(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
   got = 0;
   OpenFile* opened = Opened(handle);
-  if (opened == nullptr) return 6;
+  if (opened == nullptr) return kInvalidHandle;
   const std::string& data = opened->file->data;
   if (opened->position >= static_cast<std::int64_t>(data.size())) return 0;
   std::size_t at = static_cast<std::size_t>(opened->position);
@@ -227,7 +227,7 @@ int MemoryFileSystem::Read(Handle handle, char* buffer, std::size_t size, std::s
 
 int MemoryFileSystem::Write(Handle handle, const char* data, std::size_t size) {
   OpenFile* opened = Opened(handle);
-  if (opened == nullptr) return 6;
+  if (opened == nullptr) return kInvalidHandle;
   if (!opened->writable) return kAccessDenied;
   if (writeBudget_ >= 0) {
     if (static_cast<std::int64_t>(size) > writeBudget_) {
@@ -247,30 +247,30 @@ int MemoryFileSystem::Write(Handle handle, const char* data, std::size_t size) {
 
 int MemoryFileSystem::Seek(Handle handle, std::int64_t position) {
   OpenFile* opened = Opened(handle);
-  if (opened == nullptr) return 6;
+  if (opened == nullptr) return kInvalidHandle;
   opened->position = position;
   return 0;
 }
 
 int MemoryFileSystem::Size(Handle handle, std::int64_t& size) {
   OpenFile* opened = Opened(handle);
-  if (opened == nullptr) return 6;
+  if (opened == nullptr) return kInvalidHandle;
   size = static_cast<std::int64_t>(opened->file->data.size());
   return 0;
 }
 
 int MemoryFileSystem::Truncate(Handle handle) {
   OpenFile* opened = Opened(handle);
-  if (opened == nullptr) return 6;
+  if (opened == nullptr) return kInvalidHandle;
   opened->file->data.resize(static_cast<std::size_t>(opened->position));
   return 0;
 }
 
-int MemoryFileSystem::Sync(Handle handle) { return Opened(handle) == nullptr ? 6 : 0; }
+int MemoryFileSystem::Sync(Handle handle) { return Opened(handle) == nullptr ? kInvalidHandle : 0; }
 
 int MemoryFileSystem::Close(Handle handle) {
   OpenFile* opened = Opened(handle);
-  if (opened == nullptr) return 6;
+  if (opened == nullptr) return kInvalidHandle;
   if (opened->exclusive) opened->file->lockedExclusive = false;
   if (opened->shared) --opened->file->sharedLocks;
   handles_.erase(handle);
@@ -321,7 +321,7 @@ FileStamp StampOfFile(const MemoryFileSystem::File& file) {
 
 int MemoryFileSystem::Stamp(Handle handle, FileStamp& stamp) {
   OpenFile* opened = Opened(handle);
-  if (opened == nullptr) return 6;
+  if (opened == nullptr) return kInvalidHandle;
   stamp = StampOfFile(*opened->file);
   return 0;
 }

@@ -53,22 +53,22 @@ int MapErrno(int error) {
     case ETXTBSY:
       return kSharingViolation;
     case EBADF:
-      return 6;  // invalid handle
+      return kInvalidHandle;
     case ENOMEM:
-      return 8;  // not enough memory
+      return kNotEnoughMemory;
     case EMFILE:
     case ENFILE:
-      return 4;  // too many open files
+      return kTooManyOpenFiles;
     case ENOEXEC:
-      return 11;  // invalid format
+      return kBadFormat;
     case EXDEV:
-      return 17;  // not the same device
+      return kNotSameDevice;
     case EEXIST:
-      return 80;  // file exists
+      return kFileExists;
     case EINVAL:
-      return 87;  // invalid parameter
+      return kInvalidParameter;
     case ENAMETOOLONG:
-      return 206;  // name too long
+      return kNameTooLong;
     case ELOOP:
       return kPathNotFound;
     default:
@@ -544,7 +544,7 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
   int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
-  if (error != 0) return error == ENOEXEC ? 11 : NameError(program, error);
+  if (error != 0) return error == ENOEXEC ? kBadFormat : NameError(program, error);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return LastError();

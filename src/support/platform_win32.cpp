@@ -28,6 +28,10 @@
 
 namespace brimvel::platform {
 
+static_assert(kFileNotFound == ERROR_FILE_NOT_FOUND && kPathNotFound == ERROR_PATH_NOT_FOUND &&
+              kAccessDenied == ERROR_ACCESS_DENIED && kNoMoreFiles == ERROR_NO_MORE_FILES &&
+              kSharingViolation == ERROR_SHARING_VIOLATION && kDiskFull == ERROR_DISK_FULL);
+
 namespace {
 
 constexpr DWORD kTitleBufferSize = 1024;
