@@ -375,7 +375,7 @@ class Checker {
     std::string_view name = path.substr(DirectoryPart(path, fs_.DirectorySeparators()).size());
     if (name.empty()) return fs_.List(std::string(path), found) == 0;
     return name.find_first_of("*?") == npos &&
-           FindFiles(fs_, path, kSearchFiles, found) == kNoMoreFiles;
+           FindFiles(fs_, path, found) == kNoMoreFiles;
   }
 
   void PostProgLine(const ConfigLine& line) {
@@ -638,7 +638,7 @@ class Checker {
     const std::string mask = entry.mask.str();
     std::vector<FoundEntry> found;
     EntryResult result;
-    result.searchCode = FindFiles(fs_, mask, kSearchFiles, found);
+    result.searchCode = FindFiles(fs_, mask, found);
     if (!found.empty()) {
       auto longest = std::max_element(found.begin(), found.end(), [](const auto& a, const auto& b) {
         return a.name.size() < b.name.size();

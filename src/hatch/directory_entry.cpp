@@ -24,7 +24,7 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
   const std::string pathDirectory = upperPaths ? UpperText(directory).str() : directory;
 
   std::vector<FoundEntry> found;
-  result.searchCode = FindFiles(context.fs, mask.view(), kSearchFiles, found);
+  result.searchCode = FindFiles(context.fs, mask.view(), found);
   const ListingSkips listed(skips, found);
   for (const FoundEntry& entry : found) {
     // A new configuration that can no longer be written would not record

@@ -19,7 +19,7 @@ EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryTe
   std::string directory(DirectoryPart(mask.view(), context.fs.DirectorySeparators()));
 
   std::vector<FoundEntry> found;
-  result.searchCode = FindFiles(context.fs, mask.view(), kSearchFiles, found);
+  result.searchCode = FindFiles(context.fs, mask.view(), found);
   if (result.searchCode != 0) {
     log.Begin("Error while searching for " + mask);
     if (!options.hidden) {

@@ -10,14 +10,6 @@ namespace brimvel {
 
 namespace {
 
-constexpr std::uint8_t kExcludable =
-    kAttrHidden | kAttrSystem | kAttrVolume | kAttrDirectory | kAttrArchive;
-
-bool Admitted(std::uint8_t attributes, std::uint8_t mask) {
-  // Read-only never excludes; any other attribute missing from the mask does.
-  return (attributes & kExcludable & ~mask) == 0;
-}
-
 bool MatchFrom(std::string_view pattern, std::string_view name) {
   // Iterative wildcard match with single-star backtracking.
   std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
@@ -92,8 +84,7 @@ std::string_view DirectoryPart(std::string_view path, std::string_view separator
   return path.substr(0, end);
 }
 
-int FindFiles(FileSystem& fs, std::string_view pattern, std::uint8_t mask,
-              std::vector<FoundEntry>& found) {
+int FindFiles(FileSystem& fs, std::string_view pattern, std::vector<FoundEntry>& found) {
   found.clear();
   std::string_view directory = DirectoryPart(pattern, fs.DirectorySeparators());
   std::string_view namePattern = pattern.substr(directory.size());
@@ -103,7 +94,7 @@ int FindFiles(FileSystem& fs, std::string_view pattern, std::uint8_t mask,
   for (FoundEntry& entry : entries) {
     if (!MaskMatches(namePattern, entry.name)) continue;
     anyMatch = true;
-    if (Admitted(entry.attributes, mask)) found.push_back(std::move(entry));
+    if ((entry.attributes & kAttrDirectory) == 0) found.push_back(std::move(entry));
   }
   if (!anyMatch) return kFileNotFound;
   return found.empty() ? kNoMoreFiles : 0;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -8,16 +7,11 @@
 
 namespace brimvel {
 
-inline constexpr std::uint8_t kSearchFiles = 0x2F;  // everything but directories
-inline constexpr std::uint8_t kSearchEverything = 0x3F;
-
-// The entries of the pattern's directory whose names match its last
-// component and whose attributes the mask admits (read-only never
-// excludes), in the order the file system lists them. Returns 0 with at
-// least one entry; 2 when no name matches, 3 when the directory is missing,
-// 5 when it may not be read, 18 when every match was excluded by the mask.
-int FindFiles(FileSystem& fs, std::string_view pattern, std::uint8_t mask,
-              std::vector<FoundEntry>& found);
+// The files (not directories) of the pattern's directory whose names match
+// its last component, in the order the file system lists them. Returns 0
+// with at least one entry; 2 when no name matches, 3 when the directory is
+// missing, 5 when it may not be read, 18 when every match is a directory.
+int FindFiles(FileSystem& fs, std::string_view pattern, std::vector<FoundEntry>& found);
 
 // Whether a name matches a pattern's last component: * any run, ? one
 // character, compared without regard to case; "*.*" matches every name.

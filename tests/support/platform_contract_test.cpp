@@ -475,7 +475,7 @@ TEST_F(PlatformContractTest, SearchOverTheRealListing) {
   };
   for (const auto& c : cases) {
     std::vector<FoundEntry> found;
-    EXPECT_EQ(FindFiles(fs_, c.pattern, kSearchFiles, found), c.code) << c.what;
+    EXPECT_EQ(FindFiles(fs_, c.pattern, found), c.code) << c.what;
     EXPECT_EQ(found.size(), c.count) << c.what;
   }
 }

@@ -65,7 +65,7 @@ TEST_F(PosixListingTest, EntriesMarksAndOrder) {
 
   // The search sees the same: hidden files are files, the link its target.
   std::vector<FoundEntry> found;
-  ASSERT_EQ(FindFiles(fs_, dir_.Path() + "/*.zip", kSearchFiles, found), 0);
+  ASSERT_EQ(FindFiles(fs_, dir_.Path() + "/*.zip", found), 0);
   std::vector<std::string> names;
   for (const auto& entry : found) names.push_back(entry.name);
   EXPECT_EQ(names,

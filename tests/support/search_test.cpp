@@ -86,39 +86,30 @@ class FindFilesTest : public ::testing::Test {
   MemoryFileSystem fs_;
 };
 
-TEST_F(FindFilesTest, MatchesNamesAndFiltersByAttributes) {
-  constexpr std::uint8_t kArchiveOnly = kAttrArchive;
+TEST_F(FindFilesTest, MatchesNamesAndPassesOverDirectories) {
   struct Case {
     std::string pattern;
-    std::uint8_t mask;
     int code;
     Names names;  // in the order every file system lists them: case ignored
   };
   const Case cases[] = {
-      {"out/*.zip", kSearchFiles, 0, {"a.zip", "B.ZIP", "hidden.zip", "plain.zip", "ro.zip"}},
-      {"out/*.zip",
-       kSearchEverything,
-       0,
-       {"a.zip", "B.ZIP", "hidden.zip", "plain.zip", "ro.zip", "sub.zip"}},
-      // Read-only never excludes; a file without attributes is always found.
-      {"out/*.zip", kArchiveOnly, 0, {"a.zip", "B.ZIP", "plain.zip", "ro.zip"}},
-      {"out/b.zip", kSearchFiles, 0, {"B.ZIP"}},
-      {"out/?.ZIP", kSearchFiles, 0, {"a.zip", "B.ZIP"}},
-      {"*.cfg", kSearchFiles, 0, {"top.cfg"}},
-      {"*", kSearchFiles, 0, {"top.cfg"}},
-      // Found, but all excluded by the mask.
-      {"out/sub*", kSearchFiles, kNoMoreFiles, {}},
-      {"out/hidden.zip", kArchiveOnly, kNoMoreFiles, {}},
-      {"out/*.arj", kSearchFiles, kFileNotFound, {}},
-      {"out/empty/*", kSearchEverything, kFileNotFound, {}},
-      {"missing/*.zip", kSearchFiles, kPathNotFound, {}},
-      {"out/c.txt/*", kSearchFiles, kPathNotFound, {}},
-      {"locked/*", kSearchFiles, kAccessDenied, {}},
+      {"out/*.zip", 0, {"a.zip", "B.ZIP", "hidden.zip", "plain.zip", "ro.zip"}},
+      {"out/b.zip", 0, {"B.ZIP"}},
+      {"out/?.ZIP", 0, {"a.zip", "B.ZIP"}},
+      {"*.cfg", 0, {"top.cfg"}},
+      {"*", 0, {"top.cfg"}},
+      // Found, but directories only.
+      {"out/sub*", kNoMoreFiles, {}},
+      {"out/*.arj", kFileNotFound, {}},
+      {"out/empty/*", kFileNotFound, {}},
+      {"missing/*.zip", kPathNotFound, {}},
+      {"out/c.txt/*", kPathNotFound, {}},
+      {"locked/*", kAccessDenied, {}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.pattern + " mask " + std::to_string(c.mask));
+    SCOPED_TRACE(c.pattern);
     std::vector<FoundEntry> found = {FoundEntry{"stale", 0, 0, 0}};
-    EXPECT_EQ(FindFiles(fs_, c.pattern, c.mask, found), c.code);
+    EXPECT_EQ(FindFiles(fs_, c.pattern, found), c.code);
     Names names;
     for (const FoundEntry& entry : found) names.push_back(entry.name);
     EXPECT_EQ(names, c.names);
@@ -127,7 +118,7 @@ TEST_F(FindFilesTest, MatchesNamesAndFiltersByAttributes) {
 
 TEST_F(FindFilesTest, EntriesCarryTheirSizeTimeAndAttributes) {
   std::vector<FoundEntry> found;
-  ASSERT_EQ(FindFiles(fs_, "out/A.ZIP", kSearchFiles, found), 0);
+  ASSERT_EQ(FindFiles(fs_, "out/A.ZIP", found), 0);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, "a.zip");
   EXPECT_EQ(found[0].size, 4u);
