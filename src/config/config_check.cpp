@@ -374,8 +374,7 @@ class Checker {
     std::vector<FoundEntry> found;
     std::string_view name = path.substr(DirectoryPart(path, fs_.DirectorySeparators()).size());
     if (name.empty()) return fs_.List(std::string(path), found) == 0;
-    return name.find_first_of("*?") == npos &&
-           FindFiles(fs_, path, found) == kNoMoreFiles;
+    return name.find_first_of("*?") == npos && FindFiles(fs_, path, found) == kNoMoreFiles;
   }
 
   void PostProgLine(const ConfigLine& line) {

@@ -31,7 +31,9 @@ struct EntryResult {
   std::vector<std::string> waiting;
 
   // Whether the search failed for another reason than finding nothing.
-  bool SearchFailed() const { return searchCode != 0 && searchCode != kFileNotFound && searchCode != kNoMoreFiles; }
+  bool SearchFailed() const {
+    return searchCode != 0 && searchCode != kFileNotFound && searchCode != kNoMoreFiles;
+  }
   // Whether the entry still has work for a later run: files held back by
   // the limits, files whose program did not start, files refused, a search
   // that failed, or a run stopped half-way.
