@@ -34,4 +34,6 @@ expect "brimvel -CFG missing.cfg -AREA " ""
 expect "brimvel --dry" "--dry-run"
 expect "brimvel -D -E" "-ERRORLEVEL"
 expect "brimvel -CFG oth" "other.cfg"
+expect "brimvel --met" "--metrics"
+expect "brimvel -ERRORLEVEL --metrics oth" "other.cfg"
 [ "$failures" -eq 0 ]
