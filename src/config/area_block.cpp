@@ -257,8 +257,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
         if (area.enabled && hatch.Interrupted()) {
           if (pass.observer != nullptr) pass.observer->EntryNotReached(area);
         } else if (area.enabled) {
-          EntryResult result =
-              ScanDirectory(hatch, line.argument, line.entry.options, skips, totals, area);
+          EntryResult result = ScanDirectory(hatch, line.entry, skips, totals, area);
           Add(pass.totals, result);
           if (result.outputError != 0) return result.outputError;
           // The files handed over are listed above the entry, in the order they went.
@@ -270,8 +269,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
         if (area.enabled && hatch.Interrupted()) {
           if (pass.observer != nullptr) pass.observer->EntryNotReached(area);
         } else if (area.enabled) {
-          EntryResult result =
-              HatchFileEntry(hatch, line.argument, line.entry.options, totals, area);
+          EntryResult result = HatchFileEntry(hatch, line.entry, totals, area);
           Add(pass.totals, result);
           keep = EntryStays(line.kind, result, line.entry.options);
           // A FILE entry that gives way leaves one line per file still waiting.

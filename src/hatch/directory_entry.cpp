@@ -10,13 +10,13 @@
 
 namespace brimvel {
 
-EntryResult ScanDirectory(const HatchContext& context, std::string_view entryText,
-                          const EntryOptions& options, const SkipList& skips, BlockTotals& totals,
-                          const AreaRecord& area) {
+EntryResult ScanDirectory(const HatchContext& context, const ParsedEntry& entry,
+                          const SkipList& skips, BlockTotals& totals, const AreaRecord& area) {
   EntryResult result;
   RunLog& log = context.log;
-  log.Status(" -> Scaning directory " + ShortString(entryText));
-  ShortString mask = FirstWord(entryText);
+  log.Status(" -> Scaning directory " + entry.text);
+  const ShortString& mask = entry.mask;
+  const EntryOptions& options = entry.options;
   std::string directory(DirectoryPart(mask.view(), context.fs.DirectorySeparators()));
   // Where names ignore case the upper-cased path still names the file;
   // elsewhere it is kept exactly as found.
@@ -26,25 +26,25 @@ EntryResult ScanDirectory(const HatchContext& context, std::string_view entryTex
   std::vector<FoundEntry> found;
   result.searchCode = FindFiles(context.fs, mask.view(), found);
   const ListingSkips listed(skips, found);
-  for (const FoundEntry& entry : found) {
+  for (const FoundEntry& each : found) {
     // A new configuration that can no longer be written would not record
     // what goes out next.
     if (int code = context.out.error(); code != 0) {
       result.outputError = code;
       return result;
     }
-    FoundFile file{entry.name, pathDirectory + (upperPaths ? UpperWhole(entry.name) : entry.name),
-                   static_cast<std::int64_t>(entry.size), &entry};
+    FoundFile file{each.name, pathDirectory + (upperPaths ? UpperWhole(each.name) : each.name),
+                   static_cast<std::int64_t>(each.size), &each};
     Offered offered = OfferFile(context, area, options, &listed, file, totals, result);
     // Once the run is asked to stop, the rest is only counted as waiting.
     if (offered == Offered::kInterrupted) continue;
     // A file an earlier entry handed over is listed here too, so that a
     // later run does not offer it through this entry either.
     if (offered == Offered::kHandedOver || offered == Offered::kAlreadyGone)
-      result.recorded.push_back(entry.name);
+      result.recorded.push_back(each.name);
     if (offered == Offered::kListed || offered == Offered::kHeldBack ||
         offered == Offered::kAlreadyGone)
-      log.Status("Skipping " + ShortString(entry.name) + " [" + NumberText(file.size) + "/" +
+      log.Status("Skipping " + ShortString(each.name) + " [" + NumberText(file.size) + "/" +
                  NumberText(totals.hatchedCount) + "]");
   }
   int stop = result.searchCode == 0 ? kNoMoreFiles : result.searchCode;

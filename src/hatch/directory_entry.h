@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 #include "hatch/area_record.h"
 #include "hatch/entry_options.h"
 #include "hatch/entry_result.h"
@@ -10,11 +8,10 @@
 
 namespace brimvel {
 
-// Works one DIRECTORY line's entry text with its parsed options: hands over
-// the files the skip list does not hold as far as the limits allow. The
-// names handed over come back in `recorded`, for the block to list.
-EntryResult ScanDirectory(const HatchContext& context, std::string_view entryText,
-                          const EntryOptions& options, const SkipList& skips, BlockTotals& totals,
-                          const AreaRecord& area);
+// Works one DIRECTORY line's parsed entry: hands over the files the skip
+// list does not hold as far as the limits allow. The names handed over come
+// back in `recorded`, for the block to list.
+EntryResult ScanDirectory(const HatchContext& context, const ParsedEntry& entry,
+                          const SkipList& skips, BlockTotals& totals, const AreaRecord& area);
 
 }  // namespace brimvel

@@ -10,12 +10,12 @@
 
 namespace brimvel {
 
-EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryText,
-                           const EntryOptions& options, BlockTotals& totals,
-                           const AreaRecord& area) {
+EntryResult HatchFileEntry(const HatchContext& context, const ParsedEntry& entry,
+                           BlockTotals& totals, const AreaRecord& area) {
   EntryResult result;
   RunLog& log = context.log;
-  ShortString mask = FirstWord(entryText);
+  const ShortString& mask = entry.mask;
+  const EntryOptions& options = entry.options;
   std::string directory(DirectoryPart(mask.view(), context.fs.DirectorySeparators()));
 
   std::vector<FoundEntry> found;

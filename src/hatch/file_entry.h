@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 #include "hatch/area_record.h"
 #include "hatch/entry_options.h"
 #include "hatch/entry_result.h"
@@ -9,9 +7,8 @@
 
 namespace brimvel {
 
-// Works one FILE line's entry text with its parsed options.
-EntryResult HatchFileEntry(const HatchContext& context, std::string_view entryText,
-                           const EntryOptions& options, BlockTotals& totals,
-                           const AreaRecord& area);
+// Works one FILE line's parsed entry.
+EntryResult HatchFileEntry(const HatchContext& context, const ParsedEntry& entry,
+                           BlockTotals& totals, const AreaRecord& area);
 
 }  // namespace brimvel

@@ -123,8 +123,7 @@ int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& conf
   std::set<std::string> mirrored;
   while (reader.Next(line)) {
     if (line.kind != LineKind::kDirectory && line.kind != LineKind::kFile) continue;
-    ShortString mask = FirstWord(line.argument);
-    std::string directory(DirectoryPart(mask.view(), real.DirectorySeparators()));
+    std::string directory(DirectoryPart(line.entry.mask.view(), real.DirectorySeparators()));
     if (!spellings.insert(directory).second) continue;
     std::vector<FoundEntry> entries;
     int code = real.List(directory, entries);

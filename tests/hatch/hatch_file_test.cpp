@@ -56,16 +56,14 @@ class HatchTest : public ::testing::Test {
   // The entries, given their line's text as the block gives it.
   EntryResult Scan(const HatchContext& context, std::string_view entry, const SkipList& skips,
                    BlockTotals& totals) {
-    ParseEntryOptions(entry, options_);
-    return ScanDirectory(context, entry, options_, skips, totals, area_);
+    return ScanDirectory(context, ParseEntry(entry), skips, totals, area_);
   }
   EntryResult Scan(std::string_view entry, BlockTotals& totals,
                    const SkipList& skips = SkipList()) {
     return Scan(context_, entry, skips, totals);
   }
   EntryResult FileEntry(std::string_view entry, BlockTotals& totals) {
-    ParseEntryOptions(entry, options_);
-    return HatchFileEntry(context_, entry, options_, totals, area_);
+    return HatchFileEntry(context_, ParseEntry(entry), totals, area_);
   }
   static std::string Recorded(const EntryResult& result) { return Joined(result.recorded); }
 
