@@ -28,4 +28,8 @@ int FindAreaBlock(FileSystem& fs, const std::string& configName, std::string_vie
   return code;
 }
 
+std::string AreaMissingText(std::string_view area, std::string_view configName) {
+  return "Area " + std::string(area) + " is not in configuration file " + std::string(configName);
+}
+
 }  // namespace brimvel

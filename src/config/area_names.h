@@ -14,4 +14,8 @@ namespace brimvel {
 int FindAreaBlock(FileSystem& fs, const std::string& configName, std::string_view area,
                   bool& found);
 
+// What a run, a plan and -CHECK say when -AREA names no block; each adds
+// what it does then.
+std::string AreaMissingText(std::string_view area, std::string_view configName);
+
 }  // namespace brimvel

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/area_block.h"
+#include "config/area_names.h"
 #include "config/config_line.h"
 #include "config/schedule.h"
 #include "hatch/entry_options.h"
@@ -24,13 +25,17 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-enum class Severity { kError, kWarning, kNote };
+enum Severity { kError, kWarning, kNote };
+constexpr std::array<const char*, 3> kLabels = {"error", "warning", "note"};
 
 // What each flag makes an entry do, in the order of kEntryFlagNames.
 constexpr std::array<const char*, 5> kFlagEffects = {
     "its line is never dropped from the configuration",
     "every file it hatches is deleted afterwards", "SIZE does not limit its files",
     "COUNT does not limit its files", "a FILE entry whose search fails hands the mask itself over"};
+constexpr const char* kFails = ": every hand-over fails to start";
+// The options that take a value, in the order of their spans below.
+constexpr std::array<std::string_view, 2> kValueNames = {"-DESC", "-OPTION"};
 // How the macros are spelled in messages; the expansion itself decides what
 // a template holds.
 constexpr std::array<std::string_view, 5> kMacroNames = {"@File", "@Area", "@Option", "@AppDesc",
@@ -71,6 +76,12 @@ std::vector<std::string_view> Words(std::string_view text) {
 
 bool OddQuotes(std::string_view text) { return std::count(text.begin(), text.end(), '"') % 2 != 0; }
 
+// Whether the text of the value of kValueNames[k] holds the position.
+bool InValue(const EntryOptions& options, std::size_t k, std::size_t at) {
+  const auto& span = k == 0 ? options.descSpan : options.optionSpan;
+  return at >= span.first && at < span.second;
+}
+
 // The keyword a word, in capitals, is one letter from (two for the long ones).
 std::string_view NearKeyword(std::string_view word) {
   ShortString upper = UpperText(word);
@@ -106,26 +117,20 @@ std::string EndProblem(std::string_view line) {
                                                 : "has more text after END";
 }
 
-struct ScheduleFinding {
-  std::string text;  // empty when the schedule reads as meant
-  bool neverDue = false;
-};
-
-// Why a schedule is never due, or due on fewer days than it names.
-ScheduleFinding ScheduleProblem(std::string_view text, const Schedule& schedule) {
+// Why a schedule is never due, or due on fewer days than it names; whether
+// it is due at all is the schedule's own EverDue.
+std::string ScheduleProblem(std::string_view text, const Schedule& schedule) {
   if (schedule.word == ScheduleWord::kDaily) return {};
   const ShortString word = FirstWord(text), keyword = UpperText(word), list = AfterFirstWord(text);
   std::vector<std::string_view> words = Words(list);  // views into `list`
   std::string never = Shown(text) + " is never due";
   if (keyword == "DAILY")
-    return {(words.empty() ? "only DAILY alone is due: " : "DAILY takes no list: ") + never, true};
+    return (words.empty() ? "only DAILY alone is due: " : "DAILY takes no list: ") + never;
   if (schedule.word == ScheduleWord::kNone)
-    return {Shown(word) + " is no schedule word (DAILY, WEEKLY, MONTHLY or YEARLY)" +
-                TabNote(word) + ": " + never,
-            true};
+    return Shown(word) + " is no schedule word (DAILY, WEEKLY, MONTHLY or YEARLY)" + TabNote(word) +
+           ": " + never;
   if (!schedule.list) return {};  // the default day
-  if (words.empty())
-    return {"a trailing blank makes an empty list, not the default day: " + never, true};
+  if (words.empty()) return "a trailing blank makes an empty list, not the default day: " + never;
   std::string found;
   for (std::string_view item : words) {
     int errorPos = 0;
@@ -136,8 +141,7 @@ ScheduleFinding ScheduleProblem(std::string_view text, const Schedule& schedule)
                (item.find(',') != npos ? " (a comma separates nothing)" : "") + TabNote(item) +
                " and matches nothing";
   }
-  if (EverDue(schedule)) return {found, false};
-  return {found + (found.empty() ? "" : ", so ") + never, true};
+  return EverDue(schedule) ? found : found + (found.empty() ? "" : ", so ") + never;
 }
 
 // A command for a template with every macro's value marked, so that what the
@@ -182,24 +186,25 @@ std::vector<std::string_view> ShellWords(std::string_view templateText) {
 
 class Checker {
  public:
-  Checker(FileSystem& fs, ProcessRunner& runner, const Clock& clock, const std::string& configName,
+  Checker(FileSystem& fs, ProcessRunner& runner, const Clock& clock, std::string_view area,
           TextFile& out)
-      : fs_(fs), runner_(runner), today_(ReadDate(clock)), name_(configName), out_(out) {
-    std::string_view directory = DirectoryPart(name_, fs_.DirectorySeparators());
-    if (directory.size() != 2 || directory[0] != '.') configDirectory_ = directory;
-  }
+      : fs_(fs), runner_(runner), today_(ReadDate(clock)), areaFilter_(area), out_(out) {}
 
-  CheckOutcome Run() {
+  CheckOutcome Run(const std::string& name) {
+    name_ = name;
+    if (std::string_view at = DirectoryPart(name_, fs_.DirectorySeparators());
+        at.size() != 2 || at[0] != '.')
+      configDirectory_ = at;
     TextFile config(fs_, name_);
     if (name_.empty()) {
       // A run cannot open a configuration without a name either.
-      Report(0, Severity::kError, "no configuration file is named: a run cannot open it");
+      Report(0, kError, "no configuration file is named: a run cannot open it");
     } else if (int code = config.OpenRead(); code != 0) {
-      Report(0, Severity::kError,
+      Report(0, kError,
              "cannot be opened for reading (" + ErrorText(code, name_).str() +
                  "): a run works no area");
     } else if (config.LinesEndInCrOnly()) {
-      Report(1, Severity::kError,
+      Report(1, kError,
              "lines end in CR only: a run refuses the file and works no area (save it with LF "
              "or CR LF line ends)");
     } else {
@@ -208,30 +213,32 @@ class Checker {
       CheckWritable(directory.empty() ? "." : directory, "the directory of the configuration",
                     "a run cannot write its new copy (brimvel.tmp) there and works no area");
       ReadAll(config);
+      // A run asked for an area no block has ends before it works anything.
+      if (!areaFilter_.empty() && areaLines_.count(UpperText(areaFilter_).str()) == 0)
+        Report(0, kError,
+               AreaMissingText(areaFilter_, name_) + ": a run with -AREA " + areaFilter_ +
+                   " works nothing");
     }
     std::string summary;
-    for (auto [n, one] : {std::pair{outcome_.errors, "error"},
-                          {outcome_.warnings, "warning"},
-                          {outcome_.notes, "note"}})
-      if (n > 0)
-        summary +=
-            (summary.empty() ? "" : ", ") + std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+    const std::array<int, 3> counts = {outcome_.errors, outcome_.warnings, outcome_.notes};
+    for (std::size_t s = 0; s < counts.size(); ++s)
+      if (counts[s] > 0)
+        summary += (summary.empty() ? "" : ", ") + std::to_string(counts[s]) + " " + kLabels[s] +
+                   (counts[s] == 1 ? "" : "s");
     out_.WriteLine(summary.empty() ? "no findings" : summary);
     return outcome_;
   }
 
  private:
+  // "FILE:LINE: error: TEXT", or "FILE: error: TEXT" when no line is meant.
   void Report(std::int32_t line, Severity severity, const std::string& text) {
-    static constexpr const char* kLabels[] = {"error", "warning", "note"};
-    out_.WriteLine(name_ + ":" + std::to_string(line) + ": " + kLabels[static_cast<int>(severity)] +
-                   ": " + text);
-    ++(severity == Severity::kError     ? outcome_.errors
-       : severity == Severity::kWarning ? outcome_.warnings
-                                        : outcome_.notes);
+    out_.WriteLine(name_ + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " +
+                   kLabels[severity] + ": " + text);
+    ++*std::array{&outcome_.errors, &outcome_.warnings, &outcome_.notes}[severity];
   }
-  void Error(const std::string& text) { Report(lineNo_, Severity::kError, text); }
-  void Warn(const std::string& text) { Report(lineNo_, Severity::kWarning, text); }
-  void Note(const std::string& text) { Report(lineNo_, Severity::kNote, text); }
+  void Error(const std::string& text) { Report(lineNo_, kError, text); }
+  void Warn(const std::string& text) { Report(lineNo_, kWarning, text); }
+  void Note(const std::string& text) { Report(lineNo_, kNote, text); }
 
   std::string BlockLabel() const {
     return "the block of area " + (areaName_.empty() ? std::string("''") : areaName_);
@@ -266,13 +273,13 @@ class Checker {
       if (line.kind == LineKind::kEnd) EndBlock();
     }
     if (int code = config.error(); code != 0) {
-      Report(lineNo_ + 1, Severity::kError,
+      Report(lineNo_ + 1, kError,
              "reading fails here (error " + std::to_string(code) + "): a run changes nothing");
     } else if (config.PassCtrlZ()) {
       CtrlZ(config, lineOpen || lineNo_ == 0 ? std::max(lineNo_, 1) : lineNo_ + 1);
     }
     if (reader.inBlock()) {
-      Report(areaLine_, Severity::kError,
+      Report(areaLine_, kError,
              BlockLabel() + " has no END line: every line below belongs to it, AREA lines too");
       EndBlock();
     }
@@ -280,7 +287,7 @@ class Checker {
 
   void EndBlock() {
     if (entryLines_ == 0)
-      Report(areaLine_, Severity::kWarning,
+      Report(areaLine_, kWarning,
              BlockLabel() + " holds no DIRECTORY or FILE entry: it hands nothing over");
     entries_.clear();
     entryLines_ = 0;
@@ -301,34 +308,25 @@ class Checker {
     }
     // The first line read holds what stood behind the Ctrl-Z on its own line.
     if (text)
-      Report(at, Severity::kError,
+      Report(at, kError,
              "a Ctrl-Z byte (0x1A) ends the configuration here: the rewrite loses the rest of "
              "this line and the " +
                  std::to_string(lines - 1) + " line(s) after it");
   }
 
   void CheckLine(const ConfigLine& line, std::string_view text, bool inBlock) {
-    switch (line.kind) {
-      case LineKind::kPostProg:
-        return PostProgLine(line);
-      case LineKind::kAppendDesc:
-        appendDesc_ = line.argument;
-        return CheckTokens(line.argument, true);
-      case LineKind::kArea:
-        return AreaLine(line, text);
-      case LineKind::kSize:
-      case LineKind::kCount:
-        return LimitLine(line, text);
-      case LineKind::kWhen:
-        return WhenLine(line, text);
-      case LineKind::kDirectory:
-      case LineKind::kFile:
-        return EntryLine(line, text);
-      case LineKind::kOther:
-        break;
-      default:
-        return;
-    }
+    const LineKind kind = line.kind;
+    if (kind == LineKind::kPostProg) PostProgLine(line);
+    if (kind == LineKind::kAppendDesc) CheckTokens(appendDesc_ = line.argument, true);
+    if (kind == LineKind::kArea) AreaLine(line, text);
+    if (kind == LineKind::kSize || kind == LineKind::kCount) LimitLine(line, text);
+    if (kind == LineKind::kWhen) WhenLine(line, text);
+    if (kind == LineKind::kDirectory || kind == LineKind::kFile) EntryLine(line, text);
+    if (kind == LineKind::kOther) RemarkLine(text, inBlock);
+  }
+
+  // A line a run takes as a remark, though it may not be meant as one.
+  void RemarkLine(std::string_view text, bool inBlock) {
     if (std::string end = EndProblem(text); inBlock && !end.empty())
       return Error(Shown(text) + " " + end + ": it does not end " + BlockLabel() +
                    "; only exactly END does");
@@ -336,9 +334,8 @@ class Checker {
       return Error("a tab separates no words, so the first word is " + Shown(FirstWord(text)) +
                    ", not " + hidden + ": the line is a remark");
     // A keyword out of its place is a remark.
-    std::string keyword = UpperText(FirstWordView(text)).str();
-    LineKind elsewhere = KeywordKind(text, !inBlock);
-    LineKind alone = KeywordKind(text, true);
+    const std::string keyword = UpperText(FirstWordView(text)).str();
+    const LineKind elsewhere = KeywordKind(text, !inBlock), alone = KeywordKind(text, true);
     if (!inBlock && elsewhere == LineKind::kEnd) {
       Warn("END outside an area block ends nothing: it is a remark");
     } else if (!inBlock && elsewhere == LineKind::kSkip) {
@@ -378,8 +375,7 @@ class Checker {
   }
 
   void PostProgLine(const ConfigLine& line) {
-    const ShortString& value = line.argument;
-    postProg_ = value;
+    const ShortString& value = postProg_ = line.argument;
     postProgSet_ = true;
     std::vector<std::string_view> shell = ShellWords(value);
     std::string list;
@@ -400,8 +396,7 @@ class Checker {
 
   void CheckProgram(const std::string& program) {
     CheckRelative("the post program ", program);
-    const std::string shown = "the post program " + Shown(program);
-    const std::string fails = ": every hand-over fails to start";
+    const std::string shown = "the post program " + Shown(program), fails = kFails;
     FoundEntry entry;
     if (NamesDirectory(program)) return Error(shown + " is a directory" + fails);
     if (fs_.Describe(program, entry) != 0)
@@ -411,25 +406,33 @@ class Checker {
                         : "") +
                    fails);
     if (runner_.CheckRunnable(program) != 0) return Error(shown + " is not executable" + fails);
+    if (std::string why = ScriptProblem(program, fails); !why.empty()) Error(shown + why);
+  }
+
+  // Why a script cannot be started: its '#!' line names no interpreter there
+  // is, or it has none (the system then says "not found").
+  std::string ScriptProblem(const std::string& program, const std::string& fails) {
     TextFile script(fs_, program);
     ShortString first;
     std::string scratch;
-    if (script.OpenRead() != 0) return;
-    std::string_view head = script.ReadLine(first, scratch);
-    std::string upper = UpperText(program).str(),
-                end = upper.substr(upper.size() - std::min<std::size_t>(4, upper.size()));
+    FoundEntry entry;
+    const std::string_view head = script.OpenRead() == 0 ? script.ReadLine(first, scratch) : "";
+    const std::string_view interpreter =
+        FirstWordView(head.substr(std::min<std::size_t>(2, head.size())));
     // A script saved with CR LF line ends names an interpreter whose name
     // ends in a CR, which the system cannot find.
-    if (head.substr(0, 2) == "#!" && script.LineEndRead() == "\r\n")
-      Error(shown + " is a script whose first line ends in a carriage return (CR LF)" + fails);
-    else if (head.substr(0, 2) == "#!" && fs_.Describe(FirstWord(head.substr(2)).str(), entry) != 0)
-      Error(shown + " names the interpreter " + Shown(FirstWord(head.substr(2))) +
-            ", which does not exist" + fails);
-    else if (head.substr(0, 2) != "#!" && !head.empty() && end != ".BAT" && end != ".CMD" &&
-             std::none_of(head.begin(), head.end(), [](char c) {
-               return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7F';
-             }))
-      Error(shown + " is a script without a '#!' line" + fails + " ('not found')");
+    if (head.starts_with("#!") && script.LineEndRead() == "\r\n")
+      return " is a script whose first line ends in a carriage return (CR LF)" + fails;
+    if (head.starts_with("#!") && fs_.Describe(std::string(interpreter), entry) != 0)
+      return " names the interpreter " + Shown(interpreter) + ", which does not exist" + fails;
+    const std::string upper = UpperText(program).str();
+    const bool binary = std::any_of(head.begin(), head.end(), [](char c) {
+      return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7F';
+    });
+    if (head.starts_with("#!") || head.empty() || binary || upper.ends_with(".BAT") ||
+        upper.ends_with(".CMD"))
+      return {};
+    return " is a script without a '#!' line" + fails + " ('not found')";
   }
 
   // Macro-like words of a template that the expansion will not take as
@@ -461,21 +464,21 @@ class Checker {
     const ShortString& area = line.argument;
     areaName_ = area.str();
     areaLine_ = line.number;
-    enabled_ = AreaWorked(line, "", today_);
-    std::string worked = "; only '-AREA " + areaName_ + "' or a due WHEN line works it";
-    ScheduleFinding problem = ScheduleProblem(line.scheduleText, line.schedule);
+    enabled_ = AreaWorked(line, areaFilter_, today_);
+    const std::string worked = "; only '-AREA " + areaName_ + "' or a due WHEN line works it";
+    const std::string problem = ScheduleProblem(line.scheduleText, line.schedule);
+    const bool never = !EverDue(line.schedule);
     if (area.empty()) {
       Warn(
           "the AREA line has no area name: every run without -AREA works it, whatever its "
           "schedule");
     } else if (area == line.scheduleText && OneWord(AfterFirstWord(text))) {
-      Report(line.number, problem.text.empty() ? Severity::kWarning : Severity::kError,
+      Report(line.number, never ? kError : kWarning,
              "area " + Shown(area) + " has no schedule" + TabNote(area) +
-                 ": its name is taken as the schedule" +
-                 (problem.text.empty() ? "" : ", never due" + worked));
-    } else if (!problem.text.empty()) {
-      Report(line.number, problem.neverDue ? Severity::kError : Severity::kWarning,
-             "area " + Shown(area) + ": " + problem.text + (problem.neverDue ? worked : ""));
+                 ": its name is taken as the schedule" + (never ? ", never due" + worked : ""));
+    } else if (!problem.empty()) {
+      Report(line.number, never ? kError : kWarning,
+             "area " + Shown(area) + ": " + problem + (never ? worked : ""));
     }
     auto [it, added] = areaLines_.emplace(UpperText(area).str(), line.number);
     if (!added && !area.empty())
@@ -486,7 +489,6 @@ class Checker {
   void LimitLine(const ConfigLine& line, std::string_view text) {
     std::string keyword = line.kind == LineKind::kSize ? "SIZE" : "COUNT";
     ShortString value = ArgumentText(TrimLeadingBlanks(text));
-    std::string unlimited = "no limit";
     if (!line.limitIsNumber) {
       int errorPos = 0;
       std::string_view bare = value.view().substr(0, value.view().find_last_not_of(' ') + 1);
@@ -495,9 +497,9 @@ class Checker {
                         : errorPos == 0 && bare.size() != value.size() ? " has a trailing blank"
                                                                        : " is no number";
       Error(keyword + " value " + Shown(value) + why + TabNote(value) +
-            ", so it reads as 0: " + unlimited);
+            ", so it reads as 0: no limit");
     } else if (line.limit == 0) {
-      Note(keyword + " 0 means " + unlimited);
+      Note(keyword + " 0 means no limit");
     } else if (line.limit < 0) {
       Error(keyword + " " + std::to_string(line.limit) + " is negative: only -ANY" + keyword +
             " entries hand over");
@@ -506,13 +508,13 @@ class Checker {
 
   void WhenLine(const ConfigLine& line, std::string_view text) {
     enabled_ = ScheduleDue(line.schedule, today_);
-    std::string off = "; the lines below it in " + BlockLabel() + " are not worked";
-    ScheduleFinding problem = ScheduleProblem(line.scheduleText, line.schedule);
+    const std::string off = "; the lines below it in " + BlockLabel() + " are not worked";
+    const std::string problem = ScheduleProblem(line.scheduleText, line.schedule);
+    const bool never = !EverDue(line.schedule);
     if (OneWord(text)) {
       Error("WHEN alone takes the word WHEN as its schedule text, which is never due" + off);
-    } else if (!problem.text.empty()) {
-      Report(line.number, problem.neverDue ? Severity::kError : Severity::kWarning,
-             "WHEN: " + problem.text + (problem.neverDue ? off : ""));
+    } else if (!problem.empty()) {
+      Report(line.number, never ? kError : kWarning, "WHEN: " + problem + (never ? off : ""));
     }
   }
 
@@ -523,7 +525,7 @@ class Checker {
     ++entryLines_;
     if (!postProgSet_ && !noPostProgReported_) {
       noPostProgReported_ = true;
-      Error("no POSTPROG line stands above this entry: every hand-over fails to start");
+      Error(std::string("no POSTPROG line stands above this entry") + kFails);
     }
     if (OneWord(text) || mask.empty())
       return Error(keyword + " has no mask" +
@@ -561,72 +563,84 @@ class Checker {
   // -OPTION each taking a word or a quoted text), against what the run's
   // parser recorded: what differs is a trap.
   void EntryProblems(const ParsedEntry& entry, bool directory) {
-    const std::string_view text = entry.text.view();
     const EntryOptions& options = entry.options;
-    const std::array<std::pair<std::size_t, std::size_t>, 2> values = {options.descSpan,
-                                                                       options.optionSpan};
-    const std::array<std::string, 2> names = {"-DESC", "-OPTION"};
-    auto inValue = [&values](std::size_t at, std::size_t k) {
-      return at >= values[k].first && at < values[k].second;
-    };
-    std::array<bool, kEntryFlagNames.size()> flagWord{};
-    std::string lastValue;  // the option whose one-word value the previous word was
-    const std::size_t maskEnd = text.find(entry.mask.view()) + entry.mask.size();
-    for (std::size_t at = text.find_first_not_of(' ', maskEnd); at < text.size();
-         at = text.find_first_not_of(' ', at)) {
-      std::size_t end = std::min(text.find(' ', at), text.size());
-      std::string_view word = text.substr(at, end - at);
-      ShortString upper = UpperText(word);
-      std::string valueOf;
-      for (std::size_t k = 0; k < values.size(); ++k)
-        if (inValue(at, k)) {
-          end = std::max(end, values[k].second);
-          if (text[at] != '"') valueOf = names[k];
-        }
-      bool known = !valueOf.empty() || end > at + word.size();
-      for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f)
-        if (upper == kEntryFlagNames[f]) flagWord[f] = known = true;
-      for (const std::string& name : names)
-        if (!known && upper.view().substr(0, name.size()) == name) {
-          known = true;
-          if (upper != name)
-            Warn(Shown(word) + " is not read as " + name +
-                 ": an option stands as a word of its own");
-        }
-      for (std::string_view flag : kEntryFlagNames)
-        known = known || upper.view().find(flag) != npos;
-      if (!known && word.front() == '-') Warn(Shown(word) + " is no option and is ignored");
-      if (!known && word.front() != '-')
-        Warn(Shown(word) + " is neither the mask nor an option and is ignored" +
-             (lastValue.empty()
-                  ? ""
-                  : " (without double quotes " + lastValue + " takes one word only)"));
-      lastValue = valueOf;
-      at = end;
-    }
-    for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f) {
-      if (!options.Has(static_cast<EntryFlag>(f)) || flagWord[f]) continue;
-      std::size_t at = options.flagAt[f];
-      std::string where = at < maskEnd ? "the mask " + Shown(entry.mask) : std::string();
-      for (std::size_t k = 0; k < values.size() && where.empty(); ++k)
-        if (inValue(at, k)) where = "the " + names[k] + " value";
-      if (where.empty()) where = Shown(FirstWordView(text.substr(text.rfind(' ', at) + 1)));
-      Report(lineNo_, f == kDeleteFlag ? Severity::kError : Severity::kWarning,
-             std::string(kEntryFlagNames[f]) + " is found inside " + where +
-                 ": a flag counts anywhere in the line, so " + kFlagEffects[f]);
-    }
+    const std::size_t maskEnd = entry.text.view().find(entry.mask.view()) + entry.mask.size();
+    const std::array<bool, kEntryFlagNames.size()> flagWord = OptionWords(entry, maskEnd);
+    for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f)
+      if (options.Has(static_cast<EntryFlag>(f)) && !flagWord[f]) FlagInside(entry, f, maskEnd);
     if (directory && flagWord[kHiddenFlag]) Note("-HIDDEN has no effect on a DIRECTORY entry");
+    const std::array<const ShortString*, 2> values = {&options.desc, &options.option};
+    const std::array<std::size_t, 2> valueAt = {options.descAt, options.optionAt};
     for (std::size_t k = 0; k < values.size(); ++k)
-      if (inValue(k == 0 ? options.descAt : options.optionAt, 1 - k))
-        Warn(names[k] + " is read as " + Shown(k == 0 ? options.desc : options.option) +
-             " from inside the " + names[1 - k] + " value: its first word " + names[k] + " counts");
-    if (OddQuotes(text))
+      if (InValue(options, 1 - k, valueAt[k]))
+        Warn(std::string(kValueNames[k]) + " is read as " + Shown(*values[k]) +
+             " from inside the " + std::string(kValueNames[1 - k]) + " value: its first word " +
+             std::string(kValueNames[k]) + " counts");
+    if (OddQuotes(entry.text))
       Warn("an unmatched double quote: a quoted value runs to the end of the line");
-    ShortString upperDesc = UpperText(options.desc);
+    const ShortString upperDesc = UpperText(options.desc);
     for (std::string_view name : kMacroNames)
       if (upperDesc.view().find(UpperText(name).view()) != npos)
         return Note("the -DESC text holds " + Shown(name) +
                     ": the post program receives it as written");
+  }
+
+  // Walks the words after the mask, a value at a time; returns which flags
+  // stand as words of their own.
+  std::array<bool, kEntryFlagNames.size()> OptionWords(const ParsedEntry& entry,
+                                                       std::size_t maskEnd) {
+    const std::string_view text = entry.text.view();
+    std::array<bool, kEntryFlagNames.size()> flagWord{};
+    std::string_view lastValue;  // the option whose one-word value the previous word was
+    for (std::size_t at = text.find_first_not_of(' ', maskEnd); at < text.size();
+         at = text.find_first_not_of(' ', at)) {
+      std::size_t end = std::min(text.find(' ', at), text.size());
+      const std::string_view word = text.substr(at, end - at);
+      const ShortString upper = UpperText(word);
+      std::string_view valueOf;
+      for (std::size_t k = 0; k < kValueNames.size(); ++k)
+        if (InValue(entry.options, k, at)) {
+          end = std::max(end, (k == 0 ? entry.options.descSpan : entry.options.optionSpan).second);
+          if (text[at] != '"') valueOf = kValueNames[k];
+        }
+      for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f)
+        flagWord[f] = flagWord[f] || upper == kEntryFlagNames[f];
+      if (valueOf.empty() && end == at + word.size()) WordProblem(word, upper.view(), lastValue);
+      lastValue = valueOf;
+      at = end;
+    }
+    return flagWord;
+  }
+
+  // A word after the mask that is no value: what the run makes of it.
+  void WordProblem(std::string_view word, std::string_view upper, std::string_view lastValue) {
+    for (std::string_view name : kValueNames)
+      if (upper.substr(0, name.size()) == name) {
+        if (upper != name)
+          Warn(Shown(word) + " is not read as " + std::string(name) +
+               ": an option stands as a word of its own");
+        return;
+      }
+    for (std::string_view flag : kEntryFlagNames)
+      if (upper.find(flag) != npos) return;  // a flag, or one found inside the word
+    if (word.front() == '-') return Warn(Shown(word) + " is no option and is ignored");
+    Warn(Shown(word) + " is neither the mask nor an option and is ignored" +
+         (lastValue.empty()
+              ? ""
+              : " (without double quotes " + std::string(lastValue) + " takes one word only)"));
+  }
+
+  // A flag found inside a longer word: the run counts it all the same.
+  void FlagInside(const ParsedEntry& entry, std::size_t f, std::size_t maskEnd) {
+    const std::string_view text = entry.text.view();
+    const std::size_t at = entry.options.flagAt[f];
+    std::string where = at < maskEnd ? "the mask " + Shown(entry.mask) : std::string();
+    for (std::size_t k = 0; k < kValueNames.size() && where.empty(); ++k)
+      if (InValue(entry.options, k, at)) where = "the " + std::string(kValueNames[k]) + " value";
+    if (where.empty()) where = Shown(FirstWordView(text.substr(text.rfind(' ', at) + 1)));
+    Report(lineNo_, f == kDeleteFlag ? kError : kWarning,
+           std::string(kEntryFlagNames[f]) + " is found inside " + where +
+               ": a flag counts anywhere in the line, so " + kFlagEffects[f]);
   }
 
   // What the run does with an entry whose mask finds nothing today, told
@@ -638,32 +652,9 @@ class Checker {
     std::vector<FoundEntry> found;
     EntryResult result;
     result.searchCode = FindFiles(fs_, mask, found);
-    if (!found.empty()) {
-      auto longest = std::max_element(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return a.name.size() < b.name.size();
-      });
-      std::string path(DirectoryPart(mask, fs_.DirectorySeparators()));
-      path += longest->name;
-      AreaRecord area;
-      area.name = ShortString(areaName_);
-      HatchSettings settings{postProg_, appendDesc_, false};
-      // The run refuses a command the platform cannot take, and only that.
-      const std::size_t limit = runner_.CommandLimit();
-      if (BuildCommand(settings, path, area, entry.options).size() > limit)
-        Error("the command for " + Shown(path) + " is longer than the " + std::to_string(limit) +
-              " characters the platform takes: it is not run");
-      return;
-    }
-    bool file = line.kind == LineKind::kFile;
-    std::string_view directory = DirectoryPart(mask, fs_.DirectorySeparators());
-    bool namesDirectory = NamesDirectory(mask);
-    std::string write;
-    if (namesDirectory) {
-      char separator = directory.empty() ? fs_.DirectorySeparators().front() : directory.back();
-      write = "; write " +
-              Shown(directory.size() == mask.size() ? mask + "*" : mask + separator + "*") +
-              " for the files in it";
-    }
+    if (!found.empty()) return CheckCommandLength(entry, found);
+    const bool file = line.kind == LineKind::kFile;
+    const std::string write = DirectoryHint(mask);
     if (file && entry.options.hidden)
       return Warn("the mask " + Shown(mask) +
                   " matches nothing today: -HIDDEN hands the mask itself over" + write);
@@ -678,18 +669,43 @@ class Checker {
                                                ", aborting...' and keeps the line"
                                          : "the run hands nothing over and keeps the line";
     if (result.SearchFailed() && fate != EntryFate::kNotWorked) does += " with an [err] line";
-    if (namesDirectory) {
+    if (!write.empty()) {
       Error("the mask " + Shown(mask) + " names a directory, not files: " + does + write);
     } else if (result.SearchFailed()) {
       Error("the search for " + Shown(mask) + " fails (" +
             ErrorText(result.searchCode, mask).str() + "): " + does);
     } else {
-      Report(line.number,
-             fate == EntryFate::kNotWorked || (fate == EntryFate::kKept && !file)
-                 ? Severity::kNote
-                 : Severity::kWarning,
-             "the mask " + Shown(mask) + " matches nothing today: " + does);
+      Report(
+          line.number,
+          fate == EntryFate::kNotWorked || (fate == EntryFate::kKept && !file) ? kNote : kWarning,
+          "the mask " + Shown(mask) + " matches nothing today: " + does);
     }
+  }
+
+  // For a mask that names a directory: the mask meant.
+  std::string DirectoryHint(const std::string& mask) {
+    if (!NamesDirectory(mask)) return {};
+    std::string_view directory = DirectoryPart(mask, fs_.DirectorySeparators());
+    char separator = directory.empty() ? fs_.DirectorySeparators().front() : directory.back();
+    return "; write " +
+           Shown(directory.size() == mask.size() ? mask + "*" : mask + separator + "*") +
+           " for the files in it";
+  }
+
+  // The run refuses a command the platform cannot take, and only that.
+  void CheckCommandLength(const ParsedEntry& entry, const std::vector<FoundEntry>& found) {
+    auto longest = std::max_element(found.begin(), found.end(), [](const auto& a, const auto& b) {
+      return a.name.size() < b.name.size();
+    });
+    const std::string path =
+        std::string(DirectoryPart(entry.mask.view(), fs_.DirectorySeparators())) + longest->name;
+    AreaRecord area;
+    area.name = ShortString(areaName_);
+    HatchSettings settings{postProg_, appendDesc_, false};
+    const std::size_t limit = runner_.CommandLimit();
+    if (BuildCommand(settings, path, area, entry.options).size() > limit)
+      Error("the command for " + Shown(path) + " is longer than the " + std::to_string(limit) +
+            " characters the platform takes: it is not run");
   }
 
   // A -DESC text that no macro of the templates takes, or that puts a line
@@ -708,8 +724,9 @@ class Checker {
   FileSystem& fs_;
   ProcessRunner& runner_;
   DateParts today_;
-  std::string name_;
+  std::string areaFilter_;  // -AREA: the one block a run works, whatever its schedule
   TextFile& out_;
+  std::string name_;
   CheckOutcome outcome_;
   std::string configDirectory_;  // empty when it is the working directory
   std::int32_t lineNo_ = 0;
@@ -727,8 +744,9 @@ class Checker {
 }  // namespace
 
 CheckOutcome CheckConfiguration(FileSystem& fs, ProcessRunner& runner, const Clock& clock,
-                                const std::string& configName, TextFile& out) {
-  return Checker(fs, runner, clock, configName, out).Run();
+                                const std::string& configName, TextFile& out,
+                                std::string_view areaFilter) {
+  return Checker(fs, runner, clock, areaFilter, out).Run(configName);
 }
 
 }  // namespace brimvel

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/clock.h"
@@ -26,10 +27,13 @@ struct CheckOutcome {
   std::vector<EntryVerdict> verdicts;
 };
 
-// Reads the configuration once, the way a run reads it, and changes nothing:
-// no log, no rewrite, no program started. Writes one line per finding to
-// `out` ("file:line: error|warning|note: text"), then a summary line.
+// Reads the configuration once, the way a run reads it (with -AREA's
+// `areaFilter`, when given), and changes nothing: no log, no rewrite, no
+// program started. Writes one line per finding to `out`
+// ("file:line: error|warning|note: text", or "file: ..." when no line is
+// meant), then a summary line.
 CheckOutcome CheckConfiguration(FileSystem& fs, ProcessRunner& runner, const Clock& clock,
-                                const std::string& configName, TextFile& out);
+                                const std::string& configName, TextFile& out,
+                                std::string_view areaFilter = {});
 
 }  // namespace brimvel

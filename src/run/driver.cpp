@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "config/area_names.h"
 #include "config/config_check.h"
 #include "run/config_edit.h"
 #include "run/plan.h"
@@ -74,18 +73,10 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
   if (options.planDays > 0) return RunPlan(env, options);
   if (options.edit) return EditConfiguration(env, options.configName.str());
   if (options.check) {
-    const std::string configName = options.configName.str();
-    int findings = CheckConfiguration(env.fs, env.runner, env.clock, configName, console).errors;
-    // What a run asked for that area would say, said before it runs.
-    bool found = true;
-    if (!options.areaFilter.empty() &&
-        FindAreaBlock(env.fs, configName, options.areaFilter.view(), found) == 0 && !found) {
-      console.WriteLine(configName + ": error: area " + options.areaFilter.str() +
-                        " is not in configuration file " + configName +
-                        ", a run with -AREA works nothing");
-      findings += 1;
-    }
-    return findings == 0 ? 0 : 1;
+    const CheckOutcome outcome =
+        CheckConfiguration(env.fs, env.runner, env.clock, options.configName.str(), console,
+                           options.areaFilter.view());
+    return outcome.errors == 0 ? 0 : 1;
   }
 
   // A dry run changes nothing, the metrics included.

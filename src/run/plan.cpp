@@ -243,10 +243,8 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
     bool found = false;
     FindAreaBlock(env.fs, configName, options.areaFilter.view(), found);
     if (!found)
-      return PlanError(out,
-                       "Area " + options.areaFilter.str() + " is not in configuration file " +
-                           configName + ", nothing is planned",
-                       1);
+      return PlanError(
+          out, AreaMissingText(options.areaFilter.view(), configName) + ", nothing is planned", 1);
   }
   MemoryFileSystem sim;
   sim.SetLineEnd(env.fs.LineEnd());

@@ -110,8 +110,8 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& su
         failed != 0)
       return RuntimeError(env, log, failed);
     if (!found) {
-      log.Error("Area " + options.areaFilter + " is not in configuration file " +
-                options.configName + ", nothing was worked");
+      log.Error(AreaMissingText(options.areaFilter.view(), options.configName.view()) +
+                ", nothing was worked");
       if (options.errorLevel) log.Line(summary.Line());
       return FinishLog(env, log, options.errorLevel ? 1 : 0, summary, RunEnd::kFailed);
     }

@@ -54,7 +54,7 @@ class ConfigCheckTest : public ::testing::Test {
     MemoryFileSystem console;
     TextFile out(console, "out");
     out.OpenNew();
-    outcome = CheckConfiguration(fs_, runner_, clock_, name, out);
+    outcome = CheckConfiguration(fs_, runner_, clock_, name, out, area_);
     EXPECT_EQ(out.Close(), 0);
     EXPECT_EQ(fs_.Contents(name), config);
     EXPECT_EQ(fs_.Names(), before);
@@ -100,6 +100,7 @@ class ConfigCheckTest : public ::testing::Test {
     }
   }
   static constexpr const char* kSeverities[] = {"error: ", "warning: ", "note: "};
+  std::string area_;  // -AREA
 
   MemoryFileSystem fs_;
   testing::RecordingRunner runner_;
@@ -275,13 +276,26 @@ TEST_F(ConfigCheckTest, FindsTemplateAndProgramTraps) {
   for (const Case& c : cases) Expect(c);
 }
 
-TEST_F(ConfigCheckTest, ReportsAConfigurationThatCannotBeOpened) {
-  for (const std::string name : {"missing.cfg", ""}) {
+// Findings no line stands for name the file alone; -AREA is read as a run reads it.
+TEST_F(ConfigCheckTest, ReportsWhatNoLineStandsForAndReadsAsAreaDoes) {
+  fs_.AddFile("t.cfg", kHead + "END\nAREA LATER WEEKLY 0\nFILE out/none\nEND\n");
+  const struct {
+    std::string name, area, first;
+  } cases[] = {
+      {"missing.cfg", "", "missing.cfg: error: cannot be opened for reading"},
+      {"", "", ": error: no configuration file is named"},
+      {"t.cfg", "NEWZ",
+       "t.cfg: error: Area NEWZ is not in configuration file t.cfg: a run with -AREA NEWZ works "
+       "nothing"},
+      // The block -AREA names is worked whatever its schedule.
+      {"t.cfg", "later", "t.cfg:5: warning: the mask 'out/none' matches nothing today: the run logs"},
+  };
+  for (const auto& c : cases) {
+    area_ = c.area;
     CheckOutcome outcome;
-    std::string out = Check(name, outcome);
-    EXPECT_EQ(out.rfind(name + ":0: error: ", 0), 0u) << out;
-    EXPECT_EQ(out.substr(out.find('\n') + 1), "1 error\n");
-    EXPECT_EQ(outcome.errors, 1);
+    std::string out = Check(c.name, outcome);
+    EXPECT_NE(out.find(c.first), npos) << out;
+    EXPECT_EQ(outcome.errors, c.first.find(": error: ") != npos ? 1 : 0) << out;
   }
 }
 
