@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/area_block.h"
@@ -34,8 +35,6 @@ constexpr std::array<const char*, 5> kFlagEffects = {
     "every file it hatches is deleted afterwards", "SIZE does not limit its files",
     "COUNT does not limit its files", "a FILE entry whose search fails hands the mask itself over"};
 constexpr const char* kFails = ": every hand-over fails to start";
-// The options that take a value, in the order of their spans below.
-constexpr std::array<std::string_view, 2> kValueNames = {"-DESC", "-OPTION"};
 // How the macros are spelled in messages; the expansion itself decides what
 // a template holds.
 constexpr std::array<std::string_view, 5> kMacroNames = {"@File", "@Area", "@Option", "@AppDesc",
@@ -75,12 +74,6 @@ std::vector<std::string_view> Words(std::string_view text) {
 }
 
 bool OddQuotes(std::string_view text) { return std::count(text.begin(), text.end(), '"') % 2 != 0; }
-
-// Whether the text of the value of kValueNames[k] holds the position.
-bool InValue(const EntryOptions& options, std::size_t k, std::size_t at) {
-  const auto& span = k == 0 ? options.descSpan : options.optionSpan;
-  return at >= span.first && at < span.second;
-}
 
 // The keyword a word, in capitals, is one letter from (two for the long ones).
 std::string_view NearKeyword(std::string_view word) {
@@ -220,11 +213,10 @@ class Checker {
                    " works nothing");
     }
     std::string summary;
-    const std::array<int, 3> counts = {outcome_.errors, outcome_.warnings, outcome_.notes};
-    for (std::size_t s = 0; s < counts.size(); ++s)
-      if (counts[s] > 0)
-        summary += (summary.empty() ? "" : ", ") + std::to_string(counts[s]) + " " + kLabels[s] +
-                   (counts[s] == 1 ? "" : "s");
+    for (Severity s : {kError, kWarning, kNote})
+      if (int n = Count(s); n > 0)
+        summary += (summary.empty() ? "" : ", ") + std::to_string(n) + " " + kLabels[s] +
+                   (n == 1 ? "" : "s");
     out_.WriteLine(summary.empty() ? "no findings" : summary);
     return outcome_;
   }
@@ -234,7 +226,10 @@ class Checker {
   void Report(std::int32_t line, Severity severity, const std::string& text) {
     out_.WriteLine(name_ + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " +
                    kLabels[severity] + ": " + text);
-    ++*std::array{&outcome_.errors, &outcome_.warnings, &outcome_.notes}[severity];
+    ++Count(severity);
+  }
+  int& Count(Severity severity) {
+    return *std::array{&outcome_.errors, &outcome_.warnings, &outcome_.notes}[severity];
   }
   void Error(const std::string& text) { Report(lineNo_, kError, text); }
   void Warn(const std::string& text) { Report(lineNo_, kWarning, text); }
@@ -466,7 +461,6 @@ class Checker {
     areaLine_ = line.number;
     enabled_ = AreaWorked(line, areaFilter_, today_);
     const std::string worked = "; only '-AREA " + areaName_ + "' or a due WHEN line works it";
-    const std::string problem = ScheduleProblem(line.scheduleText, line.schedule);
     const bool never = !EverDue(line.schedule);
     if (area.empty()) {
       Warn(
@@ -476,9 +470,8 @@ class Checker {
       Report(line.number, never ? kError : kWarning,
              "area " + Shown(area) + " has no schedule" + TabNote(area) +
                  ": its name is taken as the schedule" + (never ? ", never due" + worked : ""));
-    } else if (!problem.empty()) {
-      Report(line.number, never ? kError : kWarning,
-             "area " + Shown(area) + ": " + problem + (never ? worked : ""));
+    } else {
+      ScheduleFinding(line, "area " + Shown(area) + ": ", worked);
     }
     auto [it, added] = areaLines_.emplace(UpperText(area).str(), line.number);
     if (!added && !area.empty())
@@ -509,13 +502,16 @@ class Checker {
   void WhenLine(const ConfigLine& line, std::string_view text) {
     enabled_ = ScheduleDue(line.schedule, today_);
     const std::string off = "; the lines below it in " + BlockLabel() + " are not worked";
-    const std::string problem = ScheduleProblem(line.scheduleText, line.schedule);
+    if (OneWord(text))
+      return Error("WHEN alone takes the word WHEN as its schedule text, which is never due" + off);
+    ScheduleFinding(line, "WHEN: ", off);
+  }
+
+  // A schedule never due is an error, one due on fewer days than it names a warning.
+  void ScheduleFinding(const ConfigLine& line, const std::string& what, const std::string& then) {
     const bool never = !EverDue(line.schedule);
-    if (OneWord(text)) {
-      Error("WHEN alone takes the word WHEN as its schedule text, which is never due" + off);
-    } else if (!problem.empty()) {
-      Report(line.number, never ? kError : kWarning, "WHEN: " + problem + (never ? off : ""));
-    }
+    if (std::string problem = ScheduleProblem(line.scheduleText, line.schedule); !problem.empty())
+      Report(line.number, never ? kError : kWarning, what + problem + (never ? then : ""));
   }
 
   void EntryLine(const ConfigLine& line, std::string_view text) {
@@ -523,10 +519,8 @@ class Checker {
     const ParsedEntry& entry = line.entry;
     const std::string mask = entry.mask.str();
     ++entryLines_;
-    if (!postProgSet_ && !noPostProgReported_) {
-      noPostProgReported_ = true;
+    if (!postProgSet_ && !std::exchange(noPostProgReported_, true))
       Error(std::string("no POSTPROG line stands above this entry") + kFails);
-    }
     if (OneWord(text) || mask.empty())
       return Error(keyword + " has no mask" +
                    (mask.empty() ? "" : ": it searches a file named " + keyword));
@@ -564,19 +558,28 @@ class Checker {
   // parser recorded: what differs is a trap.
   void EntryProblems(const ParsedEntry& entry, bool directory) {
     const EntryOptions& options = entry.options;
-    const std::size_t maskEnd = entry.text.view().find(entry.mask.view()) + entry.mask.size();
+    const std::string_view text = entry.text.view();
+    const std::size_t maskEnd = text.find(entry.mask.view()) + entry.mask.size();
     const std::array<bool, kEntryFlagNames.size()> flagWord = OptionWords(entry, maskEnd);
-    for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f)
-      if (options.Has(static_cast<EntryFlag>(f)) && !flagWord[f]) FlagInside(entry, f, maskEnd);
+    // A flag found inside a longer word counts all the same.
+    for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f) {
+      const std::size_t at = options.flagAt[f];
+      if (!options.Has(static_cast<EntryFlag>(f)) || flagWord[f]) continue;
+      std::string where = at < maskEnd ? "the mask " + Shown(entry.mask) : std::string();
+      for (std::size_t k = 0; k < kEntryValueNames.size() && where.empty(); ++k)
+        if (options.InValue(k, at)) where = "the " + std::string(kEntryValueNames[k]) + " value";
+      if (where.empty()) where = Shown(FirstWordView(text.substr(text.rfind(' ', at) + 1)));
+      Report(lineNo_, f == kDeleteFlag ? kError : kWarning,
+             std::string(kEntryFlagNames[f]) + " is found inside " + where +
+                 ": a flag counts anywhere in the line, so " + kFlagEffects[f]);
+    }
     if (directory && flagWord[kHiddenFlag]) Note("-HIDDEN has no effect on a DIRECTORY entry");
-    const std::array<const ShortString*, 2> values = {&options.desc, &options.option};
-    const std::array<std::size_t, 2> valueAt = {options.descAt, options.optionAt};
-    for (std::size_t k = 0; k < values.size(); ++k)
-      if (InValue(options, 1 - k, valueAt[k]))
-        Warn(std::string(kValueNames[k]) + " is read as " + Shown(*values[k]) +
-             " from inside the " + std::string(kValueNames[1 - k]) + " value: its first word " +
-             std::string(kValueNames[k]) + " counts");
-    if (OddQuotes(entry.text))
+    for (EntryValue k : {kDescValue, kOptionValue})
+      if (options.InValue(1 - k, options.valueAt[k]))
+        Warn(std::string(kEntryValueNames[k]) + " is read as " + Shown(options.Value(k)) +
+             " from inside the " + std::string(kEntryValueNames[1 - k]) +
+             " value: its first word " + std::string(kEntryValueNames[k]) + " counts");
+    if (OddQuotes(text))
       Warn("an unmatched double quote: a quoted value runs to the end of the line");
     const ShortString upperDesc = UpperText(options.desc);
     for (std::string_view name : kMacroNames)
@@ -598,10 +601,10 @@ class Checker {
       const std::string_view word = text.substr(at, end - at);
       const ShortString upper = UpperText(word);
       std::string_view valueOf;
-      for (std::size_t k = 0; k < kValueNames.size(); ++k)
-        if (InValue(entry.options, k, at)) {
-          end = std::max(end, (k == 0 ? entry.options.descSpan : entry.options.optionSpan).second);
-          if (text[at] != '"') valueOf = kValueNames[k];
+      for (std::size_t k = 0; k < kEntryValueNames.size(); ++k)
+        if (entry.options.InValue(k, at)) {
+          end = std::max(end, entry.options.valueSpan[k].second);
+          if (text[at] != '"') valueOf = kEntryValueNames[k];
         }
       for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f)
         flagWord[f] = flagWord[f] || upper == kEntryFlagNames[f];
@@ -614,7 +617,7 @@ class Checker {
 
   // A word after the mask that is no value: what the run makes of it.
   void WordProblem(std::string_view word, std::string_view upper, std::string_view lastValue) {
-    for (std::string_view name : kValueNames)
+    for (std::string_view name : kEntryValueNames)
       if (upper.substr(0, name.size()) == name) {
         if (upper != name)
           Warn(Shown(word) + " is not read as " + std::string(name) +
@@ -628,19 +631,6 @@ class Checker {
          (lastValue.empty()
               ? ""
               : " (without double quotes " + std::string(lastValue) + " takes one word only)"));
-  }
-
-  // A flag found inside a longer word: the run counts it all the same.
-  void FlagInside(const ParsedEntry& entry, std::size_t f, std::size_t maskEnd) {
-    const std::string_view text = entry.text.view();
-    const std::size_t at = entry.options.flagAt[f];
-    std::string where = at < maskEnd ? "the mask " + Shown(entry.mask) : std::string();
-    for (std::size_t k = 0; k < kValueNames.size() && where.empty(); ++k)
-      if (InValue(entry.options, k, at)) where = "the " + std::string(kValueNames[k]) + " value";
-    if (where.empty()) where = Shown(FirstWordView(text.substr(text.rfind(' ', at) + 1)));
-    Report(lineNo_, f == kDeleteFlag ? kError : kWarning,
-           std::string(kEntryFlagNames[f]) + " is found inside " + where +
-               ": a flag counts anywhere in the line, so " + kFlagEffects[f]);
   }
 
   // What the run does with an entry whose mask finds nothing today, told

@@ -45,10 +45,10 @@ void ParseEntryOptions(std::string_view entryText, EntryOptions& options) {
   }
   GetOptionValue("-DESC", options.desc, text);
   GetOptionValue("-OPTION", options.option, text);
-  options.descAt = ValueWordAt("-DESC", text);
-  options.optionAt = ValueWordAt("-OPTION", text);
-  options.descSpan = ValueSpan(text, options.descAt, 5);
-  options.optionSpan = ValueSpan(text, options.optionAt, 7);
+  for (std::size_t k = 0; k < kEntryValueNames.size(); ++k) {
+    options.valueAt[k] = ValueWordAt(kEntryValueNames[k], text);
+    options.valueSpan[k] = ValueSpan(text, options.valueAt[k], kEntryValueNames[k].size());
+  }
 }
 
 void ParseEntry(std::string_view entryText, ParsedEntry& entry) {

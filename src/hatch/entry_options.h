@@ -13,6 +13,9 @@ namespace brimvel {
 enum EntryFlag : std::size_t { kStayFlag, kDeleteFlag, kAnySizeFlag, kAnyCountFlag, kHiddenFlag };
 inline constexpr std::array<std::string_view, 5> kEntryFlagNames = {"-STAY", "-DELETE", "-ANYSIZE",
                                                                     "-ANYCOUNT", "-HIDDEN"};
+// The options that take a value, in the order of kEntryValueNames.
+enum EntryValue : std::size_t { kDescValue, kOptionValue };
+inline constexpr std::array<std::string_view, 2> kEntryValueNames = {"-DESC", "-OPTION"};
 
 // The options of one DIRECTORY or FILE line.
 struct EntryOptions {
@@ -31,12 +34,16 @@ struct EntryOptions {
                                                          kAbsent};
   // Where the -DESC and -OPTION words whose values were taken stand, and the
   // text each value was taken from, quotes included: [first, second).
-  std::size_t descAt = kAbsent;
-  std::size_t optionAt = kAbsent;
-  std::pair<std::size_t, std::size_t> descSpan{kAbsent, kAbsent};
-  std::pair<std::size_t, std::size_t> optionSpan{kAbsent, kAbsent};
+  std::array<std::size_t, kEntryValueNames.size()> valueAt{kAbsent, kAbsent};
+  std::array<std::pair<std::size_t, std::size_t>, kEntryValueNames.size()> valueSpan{
+      {{kAbsent, kAbsent}, {kAbsent, kAbsent}}};
 
   bool Has(EntryFlag flag) const { return flagAt[flag] != kAbsent; }
+  const ShortString& Value(EntryValue value) const { return value == kDescValue ? desc : option; }
+  // Whether the text the value was taken from holds the position.
+  bool InValue(std::size_t value, std::size_t at) const {
+    return at >= valueSpan[value].first && at < valueSpan[value].second;
+  }
 };
 
 // One DIRECTORY or FILE line's entry, read once by the configuration reader.

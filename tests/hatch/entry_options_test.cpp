@@ -88,8 +88,8 @@ TEST(ParseEntryOptionsTest, RecordsWhereEachOptionWasFound) {
   EXPECT_EQ(o.flagAt[kStayFlag], 3u);  // the first place, inside the mask
   EXPECT_EQ(o.flagAt[kDeleteFlag], 21u);
   EXPECT_FALSE(o.Has(kHiddenFlag));
-  EXPECT_EQ(o.descAt, 11u);  // the word whose value was taken
-  EXPECT_EQ(o.optionAt, 36u);
+  EXPECT_EQ(o.valueAt[kDescValue], 11u);  // the word whose value was taken
+  EXPECT_EQ(o.valueAt[kOptionValue], 36u);
 }
 
 // Only the first 255 characters of an entry are parsed, even when the line
