@@ -288,7 +288,8 @@ TEST_F(ConfigCheckTest, ReportsWhatNoLineStandsForAndReadsAsAreaDoes) {
        "t.cfg: error: Area NEWZ is not in configuration file t.cfg: a run with -AREA NEWZ works "
        "nothing"},
       // The block -AREA names is worked whatever its schedule.
-      {"t.cfg", "later", "t.cfg:5: warning: the mask 'out/none' matches nothing today: the run logs"},
+      {"t.cfg", "later",
+       "t.cfg:5: warning: the mask 'out/none' matches nothing today: the run logs"},
   };
   for (const auto& c : cases) {
     area_ = c.area;
