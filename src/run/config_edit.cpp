@@ -24,12 +24,29 @@ int ReadWhole(FileSystem& fs, const std::string& name, std::string& bytes) {
   return code;
 }
 
-int WriteWhole(FileSystem& fs, const std::string& name, const std::string& bytes) {
+// The copy is made new, never through a name left in its place (a link to
+// another file), and is no more open to others than the original.
+int WriteCopy(FileSystem& fs, const std::string& original, const std::string& name,
+              const std::string& bytes) {
   TextFile file(fs, name);
-  if (int code = file.OpenNew(); code != 0) return code;
+  if (int code = file.OpenNewLocked(); code != 0) return code;
+  fs.CopyPermissions(original, name);
   file.Write(bytes);
   if (int code = file.Sync(); code != 0) return code;
   return file.Close();
+}
+
+// Puts the edited copy in the original's place, with the original's owner
+// and mode; an editor need not have forced its text to the disk, and the
+// move must never leave an empty configuration behind a crash.
+int Install(FileSystem& fs, const std::string& copy, const std::string& original) {
+  Handle handle = kNoHandle;
+  if (int code = fs.Open(copy, OpenKind::kReadWriteExisting, handle); code != 0) return code;
+  int code = fs.Sync(handle);
+  fs.Close(handle);
+  if (code != 0) return code;
+  fs.CopyPermissions(original, copy);
+  return fs.Replace(copy, original);
 }
 
 }  // namespace
@@ -50,8 +67,22 @@ int EditConfiguration(const RunEnvironment& env, const std::string& configName) 
   std::string original, edited;
   const std::string copy = realName + kEditSuffix;
   int code = ReadWhole(env.fs, realName, original);
-  if (code == 0) code = WriteWhole(env.fs, copy, original);
+  if (code == 0) code = WriteCopy(env.fs, realName, copy, original);
+  if (code != 0)
+    out.WriteLine("brimvel: " + configName + " cannot be copied for editing: " +
+                  std::string(ErrorText(code, configName).view()));
   int result = code;
+  bool keepCopy = false;
+  // A copy that cannot take the original's place stays, with the edit in it.
+  auto install = [&] {
+    int failed = Install(env.fs, copy, realName);
+    if (failed != 0) {
+      out.WriteLine("brimvel: " + configName + " is left as it was, the edit stays in " + copy +
+                    ": " + std::string(ErrorText(failed, configName).view()));
+      keepCopy = true;
+    }
+    return failed;
+  };
   while (code == 0) {
     int editorExit = 0;
     if (code = env.edit(copy, editorExit); code != 0) {
@@ -70,17 +101,15 @@ int EditConfiguration(const RunEnvironment& env, const std::string& configName) 
       break;
     }
     if (CheckConfiguration(env.fs, env.runner, env.clock, copy, out).errors == 0) {
-      // The original's owner and mode, in one step (warnings and notes do not hold it up).
-      env.fs.CopyPermissions(realName, copy);
-      result = env.fs.Replace(copy, realName);
+      // Warnings and notes do not hold it up.
+      result = install();
       break;
     }
     out.Write("What now? (e)dit again, (x) install anyway, (q)uit without installing: ");
     std::string answer = env.ask ? env.ask() : std::string();
     char choice = answer.empty() ? 'q' : UpperChar(answer[0]);
     if (choice == 'X') {
-      env.fs.CopyPermissions(realName, copy);
-      result = env.fs.Replace(copy, realName);
+      result = install();
       break;
     }
     if (choice != 'E') {
@@ -89,7 +118,7 @@ int EditConfiguration(const RunEnvironment& env, const std::string& configName) 
       break;
     }
   }
-  env.fs.Erase(copy);
+  if (!keepCopy) env.fs.Erase(copy);
   lock.Erase();
   lock.Close();
   return result;

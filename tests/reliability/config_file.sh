@@ -126,13 +126,28 @@ done
 
 echo "--edit: the operator's editor on a checked copy, installed under the lock"
 make_case edit
-chmod 640 brimvel.cfg
-VISUAL="sed -i s/ONE/TWO/" run_brimvel --edit </dev/null
-[ "$RC" -eq 0 ] && grep -q "AREA TWO DAILY" brimvel.cfg && [ "$(stat -c %a brimvel.cfg)" = 640 ] ||
-  fail "--edit: exit code $RC, or the edit was not installed with the original's mode"
+chown 65534:100 brimvel.cfg && chmod 600 brimvel.cfg
+# A copy name left behind as a hard link to another file is never written through.
+echo victim >victim && ln victim brimvel.cfg.edit
+cat >editor.sh <<'EOF'
+stat -c %u:%g:%a "$1" >copy.mode; sed -i s/ONE/TWO/ "$1"
+EOF
+VISUAL="sh editor.sh" run_brimvel --edit </dev/null
+[ "$RC" -eq 0 ] && grep -q "AREA TWO DAILY" brimvel.cfg || fail "--edit: exit code $RC, or the edit was not installed"
+[ "$(stat -c %u:%g:%a brimvel.cfg)" = 65534:100:600 ] && [ "$(cat copy.mode)" = 65534:100:600 ] ||
+  fail "--edit: the copy or the installed file lost the original's owner or mode"
+[ "$(cat victim)" = victim ] || fail "--edit: a planted link was written through"
 [ ! -e brimvel.cfg.edit ] && [ ! -e brimvel.tmp ] || fail "--edit: the copy or the lock was left"
+# $EDITOR when $VISUAL is empty; a copy with findings is offered again, and
+# installed once the checker has nothing to say.
+cat >editor.sh <<'EOF'
+[ -e once ] && exec sed -i "s/^AREA TWO.*/AREA TWO WEEKLY 3/" "$1"; : >once; sed -i s/DAILY// "$1"
+EOF
+VISUAL="" EDITOR="sh editor.sh" run_brimvel --edit <<<e
+[ "$RC" -eq 0 ] && grep -q "AREA TWO WEEKLY 3" brimvel.cfg && [ "$(grep -c 'What now?' run.err)" = 1 ] ||
+  fail "--edit: \$EDITOR was not used, or a copy with findings was not offered again (exit code $RC)"
 cp brimvel.cfg before
-VISUAL="sed -i s/DAILY//" run_brimvel --edit <<<q
+VISUAL="sed -i s/WEEKLY.3//" run_brimvel --edit <<<q
 [ "$RC" -eq 1 ] && cmp -s brimvel.cfg before && grep -q 'What now?' run.err ||
   fail "--edit: a copy with findings was installed without asking (exit code $RC)"
 printf 'POSTPROG /bin/sh edit.sh\nAREA ONE DAILY\nFILE in/a.dat\nEND\n' >brimvel.cfg
