@@ -74,6 +74,8 @@ void WatchInterruptions();
 int Interruption();
 
 void SaveConsoleTitle();
+// The title is log text: Windows shows it in its ANSI code page, a terminal
+// as it is.
 void ShowConsoleTitle(const std::string& text);
 void RestoreConsoleTitle();
 

@@ -671,7 +671,7 @@ void ShowConsoleTitle(const std::string& text) {
     WriteTerminal("\033[22;0t");
     titleState = TitleState::kPushed;
   }
-  WriteTerminal("\033]0;" + TitleToUtf8(text) + "\007");
+  WriteTerminal("\033]0;" + TerminalTitle(text) + "\007");
 }
 
 void RestoreConsoleTitle() {

@@ -23,6 +23,7 @@
 
 #include <cstring>
 
+#include "support/code_page.h"
 #include "support/command_line.h"
 #include "support/console_control.h"
 
@@ -549,7 +550,7 @@ void SaveConsoleTitle() {
 }
 
 void ShowConsoleTitle(const std::string& text) {
-  if (consoleWindow != nullptr) SetWindowTextA(consoleWindow, text.c_str());
+  if (consoleWindow != nullptr) SetWindowTextA(consoleWindow, OemToTitleText(text).c_str());
 }
 
 void RestoreConsoleTitle() {

@@ -1,6 +1,5 @@
 #include "support/run_log.h"
 
-#include "support/code_page.h"
 #include "support/string_utils.h"
 
 namespace brimvel {
@@ -69,12 +68,12 @@ void RunLog::Error(std::string_view message) {
 
 void RunLog::Status(std::string_view message) {
   Line(message);
-  if (title_) title_(OemToTitleText(ShortString(message) + " - " + banner_));
+  if (title_) title_((ShortString(message) + " - " + banner_).view());
 }
 
 void RunLog::StatusWhole(std::string_view message) {
   WriteBoth(StampedLine(clock_, "", "").str() + std::string(message), true);
-  if (title_) title_(OemToTitleText(ShortString(message) + " - " + banner_));
+  if (title_) title_((ShortString(message) + " - " + banner_).view());
 }
 
 int RunLog::Close() {
