@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   console.OpenDiscard();
   errors.OpenDiscard();
   QuietRunner runner;
-  FixedClock clock(LocalTime{2026, 12, 9, 3, 6, 0, 0, 0});
+  FixedClock clock(LocalTime{2026, 12, 9, 6, 0, 0, 0});
   RunEnvironment env{fs, runner, clock, console, errors};
   const CheckOutcome check = CheckConfiguration(fs, runner, clock, "brimvel.cfg", console);
   // -D: the day marker is not part of the pass.

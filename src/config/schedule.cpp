@@ -80,13 +80,11 @@ bool ScheduleDue(const Schedule& schedule, const DateParts& today) {
 bool EverDue(const Schedule& schedule) {
   // A leap year holds every day of the month and of the week; a YEARLY list
   // is due on 1 January of the years it names.
-  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  for (int month = 1; month <= 12; ++month)
-    for (int day = 1; day <= kDays[month - 1]; ++day)
-      if (ScheduleDue(schedule, DateParts{2024, month, day, DayOfWeek(2024, month, day)}))
-        return true;
-  for (std::int32_t year : schedule.numbers)
-    if (year > 0 && ScheduleDue(schedule, DateParts{year, 1, 1, DayOfWeek(year, 1, 1)}))
+  using namespace std::chrono;
+  for (sys_days day{2024y / January / 1}; day < sys_days{2025y / January / 1}; day += days{1})
+    if (ScheduleDue(schedule, DateOf(day))) return true;
+  for (std::int32_t number : schedule.numbers)
+    if (number > 0 && ScheduleDue(schedule, DateOf(sys_days{year{number} / January / 1})))
       return true;
   return false;
 }

@@ -5,9 +5,8 @@ namespace brimvel {
 bool DayWorked(FileSystem& fs, const Clock& clock) {
   FoundEntry marker;
   if (fs.Describe(kWorkFlag, marker) != 0) return false;
-  DateParts today = ReadDate(clock);
-  DateTimeParts marked = UnpackDateTime(marker.time);
-  return marked.year == today.year && marked.month == today.month && marked.day == today.day;
+  const auto marked = std::chrono::floor<std::chrono::days>(marker.time).time_since_epoch();
+  return marked == DayOf(clock.Now()).time_since_epoch();
 }
 
 int MarkWorkedToday(FileSystem& fs, TextFile& console) {

@@ -64,17 +64,10 @@ class Recorder final : public HatchObserver {
 
 // The next day of the calendar.
 LocalTime NextDay(LocalTime day) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (day.year % 4 == 0 && day.year % 100 != 0) || day.year % 400 == 0;
-  int length = day.month == 2 && leap ? 29 : kDays[day.month - 1];
-  if (++day.day > length) {
-    day.day = 1;
-    if (++day.month > 12) {
-      day.month = 1;
-      ++day.year;
-    }
-  }
-  day.dayOfWeek = DayOfWeek(day.year, day.month, day.day);
+  const DateParts next = DateOf(DayOf(day) + std::chrono::days{1});
+  day.year = next.year;
+  day.month = next.month;
+  day.day = next.day;
   return day;
 }
 

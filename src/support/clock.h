@@ -1,13 +1,16 @@
 #pragma once
 
-#include <cstdint>
+#include <chrono>
 
 namespace brimvel {
 
 struct LocalTime {
-  int year = 0, month = 0, day = 0, dayOfWeek = 0;  // dayOfWeek 0 = Sunday
+  int year = 0, month = 0, day = 0;
   int hour = 0, minute = 0, second = 0, millisecond = 0;
 };
+
+// A file's last write in local time, to the second.
+using FileTime = std::chrono::local_seconds;
 
 // The local date and time. The real clock lives behind platform.h.
 class Clock {
@@ -28,20 +31,17 @@ class FixedClock final : public Clock {
 };
 
 struct DateParts {
-  int year = 0, month = 0, day = 0, dayOfWeek = 0;
+  int year = 0, month = 0, day = 0, dayOfWeek = 0;  // dayOfWeek 0 = Sunday
 };
 struct TimeParts {
   int hour = 0, minute = 0, second = 0, hundredths = 0;
 };
-struct DateTimeParts {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
+
+// The calendar day of a local time, and the date and weekday of a day.
+std::chrono::sys_days DayOf(const LocalTime& time);
+DateParts DateOf(std::chrono::sys_days day);
 
 DateParts ReadDate(const Clock& clock);
 TimeParts ReadTime(const Clock& clock);
-DateTimeParts UnpackDateTime(std::uint32_t packed);
-std::uint32_t PackDateTime(const DateTimeParts& parts);
-// The day of the week (0 = Sunday) of a date of the Gregorian calendar.
-int DayOfWeek(int year, int month, int day);
 
 }  // namespace brimvel

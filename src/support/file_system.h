@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "support/clock.h"
 #include "support/error_codes.h"
 
 namespace brimvel {
@@ -50,7 +51,7 @@ struct FileStamp {
 struct FoundEntry {
   std::string name;             // without directory part
   std::uint8_t attributes = 0;  // kAttr* bits
-  std::uint32_t time = 0;       // last write, local time, packed date-time layout
+  FileTime time{};              // last write, local time
   std::uint64_t size = 0;
   // Which file this is, however its path is spelt, and its last write to the
   // platform's finest grain; 0 where the platform does not tell.

@@ -74,7 +74,7 @@ int MemoryFileSystem::DirectoryFailure(const std::string& name) const {
 }
 
 MemoryFileSystem::File& MemoryFileSystem::NewFile(const std::string& name, std::string data,
-                                                  std::uint32_t time) {
+                                                  FileTime time) {
   // Worked out once: mirroring a tree adds thousands of files.
   std::string shown = Canonical(name);
   std::string key = Folded(shown);
@@ -87,11 +87,11 @@ MemoryFileSystem::File& MemoryFileSystem::NewFile(const std::string& name, std::
   return *file;
 }
 
-void MemoryFileSystem::AddFile(const std::string& name, std::string data, std::uint32_t time) {
+void MemoryFileSystem::AddFile(const std::string& name, std::string data, FileTime time) {
   NewFile(name, std::move(data), time);
 }
 
-void MemoryFileSystem::AddSizedFile(const std::string& name, std::uint64_t size, std::uint32_t time,
+void MemoryFileSystem::AddSizedFile(const std::string& name, std::uint64_t size, FileTime time,
                                     std::uint8_t attributes) {
   File& file = NewFile(name, std::string(), time);
   file.listedSize = static_cast<std::int64_t>(size);
@@ -314,7 +314,8 @@ int MemoryFileSystem::CopyPermissions(const std::string& from, const std::string
 namespace {
 
 FileStamp StampOfFile(const MemoryFileSystem::File& file) {
-  return FileStamp{0, file.id, static_cast<std::int64_t>(file.data.size()), file.time, file.time};
+  const std::int64_t written = file.time.time_since_epoch().count();
+  return FileStamp{0, file.id, static_cast<std::int64_t>(file.data.size()), written, written};
 }
 
 }  // namespace
@@ -380,7 +381,7 @@ int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>
     subdirectories.insert(rest.substr(0, slash));
   }
   for (const std::string& name : subdirectories)
-    entries.push_back(FoundEntry{name, kAttrDirectory, 0, 0});
+    entries.push_back(FoundEntry{name, kAttrDirectory, {}, 0});
   SortAsListed(entries);
   return 0;
 }
@@ -394,7 +395,7 @@ int MemoryFileSystem::Describe(const std::string& name, FoundEntry& entry) {
       directory += separators_.front();
     if (name.empty() || !DirectoryExists(directory)) return kFileNotFound;
     std::string base = name.substr(DirectoryOf(name).size());
-    entry = FoundEntry{base, kAttrDirectory, 0, 0};
+    entry = FoundEntry{base, kAttrDirectory, {}, 0};
     return 0;
   }
   auto link = links_.find(Key(name));

@@ -25,7 +25,7 @@ class MemoryFileSystem : public FileSystem {
   struct File {
     std::string data;
     std::uint8_t attributes = kAttrArchive;
-    std::uint32_t time = 0;
+    FileTime time{};
     std::uint64_t id = 0;          // stays with the data across a rename
     std::int64_t listedSize = -1;  // the size a listing shows, when not that of `data`
     bool lockedExclusive = false;
@@ -36,10 +36,10 @@ class MemoryFileSystem : public FileSystem {
   ~MemoryFileSystem() override;
 
   // Test set-up and inspection.
-  void AddFile(const std::string& name, std::string data, std::uint32_t time = 0);
+  void AddFile(const std::string& name, std::string data, FileTime time = {});
   // A file of that size whose bytes are never read (a plan's view of a
   // real file, which may be gigabytes).
-  void AddSizedFile(const std::string& name, std::uint64_t size, std::uint32_t time,
+  void AddSizedFile(const std::string& name, std::uint64_t size, FileTime time,
                     std::uint8_t attributes = kAttrArchive);
   void AddDirectory(const std::string& name);  // "out/" or "out"
   // Every name in directory `spelling` names the file of that name in `directory`.
@@ -100,7 +100,7 @@ class MemoryFileSystem : public FileSystem {
   };
 
   std::string Key(const std::string& name) const;
-  File& NewFile(const std::string& name, std::string data, std::uint32_t time);
+  File& NewFile(const std::string& name, std::string data, FileTime time);
   std::string Canonical(const std::string& name) const;
   std::string Folded(std::string name) const;
   // The key of the file a name denotes, through a link.

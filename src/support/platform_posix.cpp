@@ -106,18 +106,10 @@ int NameError(const std::string& path, int error) {
   return kFileNotFound;
 }
 
-std::uint32_t PackLocalTime(time_t when) {
+FileTime LocalWriteTime(time_t when) {
   struct tm local;
-  if (localtime_r(&when, &local) == nullptr) return 0;
-  int year = local.tm_year + 1900 - 1980;
-  if (year < 0) year = 0;
-  if (year > 127) year = 127;
-  return static_cast<std::uint32_t>(local.tm_sec / 2) |
-         (static_cast<std::uint32_t>(local.tm_min) << 5) |
-         (static_cast<std::uint32_t>(local.tm_hour) << 11) |
-         (static_cast<std::uint32_t>(local.tm_mday) << 16) |
-         (static_cast<std::uint32_t>(local.tm_mon + 1) << 21) |
-         (static_cast<std::uint32_t>(year) << 25);
+  if (localtime_r(&when, &local) == nullptr) return {};
+  return FileTime{std::chrono::seconds{when + local.tm_gmtoff}};
 }
 
 }  // namespace
@@ -447,7 +439,7 @@ bool Describe(const std::string& path, const std::string& name, FoundEntry& entr
   }
   if (!name.empty() && name[0] == '.' && name != "." && name != "..")
     entry.attributes |= kAttrHidden;
-  entry.time = PackLocalTime(info.st_mtime);
+  entry.time = LocalWriteTime(info.st_mtime);
   entry.size = static_cast<std::uint64_t>(info.st_size);
   entry.device = static_cast<std::uint64_t>(info.st_dev);
   entry.fileIndex = static_cast<std::uint64_t>(info.st_ino);
@@ -595,10 +587,13 @@ LocalTime Now() {
   clock_gettime(CLOCK_REALTIME, &now);
   struct tm local;
   localtime_r(&now.tv_sec, &local);
-  return LocalTime{local.tm_year + 1900, local.tm_mon + 1,
-                   local.tm_mday,        local.tm_wday,
-                   local.tm_hour,        local.tm_min,
-                   local.tm_sec,         static_cast<int>(now.tv_nsec / 1000000)};
+  return LocalTime{local.tm_year + 1900,
+                   local.tm_mon + 1,
+                   local.tm_mday,
+                   local.tm_hour,
+                   local.tm_min,
+                   local.tm_sec,
+                   static_cast<int>(now.tv_nsec / 1000000)};
 }
 
 std::vector<std::string> CommandLineParameters(int argc, char** argv) {

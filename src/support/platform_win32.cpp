@@ -76,13 +76,13 @@ std::string OemName(const char* name) {
   return converted;
 }
 
-std::uint32_t PackLocalTime(const FILETIME& written) {
+FileTime LocalWriteTime(const FILETIME& written) {
   FILETIME local;
-  WORD date = 0, time = 0;
-  if (!FileTimeToLocalFileTime(&written, &local)) return 0;
-  // Outside 1980-2107 there is no packed form: the oldest date stands in.
-  if (!FileTimeToDosDateTime(&local, &date, &time)) return 0;
-  return (static_cast<std::uint32_t>(date) << 16) | time;
+  if (!FileTimeToLocalFileTime(&written, &local)) return {};
+  // Ticks of 100 ns since 1601; 11644473600 seconds lie between 1601 and 1970.
+  const std::uint64_t ticks =
+      (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+  return FileTime{std::chrono::seconds{static_cast<std::int64_t>(ticks / 10000000) - 11644473600}};
 }
 
 // The lock proper is a byte-range lock far beyond any data, so it hinders
@@ -349,7 +349,7 @@ FoundEntry Entry(const WIN32_FIND_DATAA& found) {
   entry.attributes = static_cast<std::uint8_t>(
       found.dwFileAttributes &
       (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrVolume | kAttrDirectory | kAttrArchive));
-  entry.time = PackLocalTime(found.ftLastWriteTime);
+  entry.time = LocalWriteTime(found.ftLastWriteTime);
   entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
   entry.writeTime = static_cast<std::int64_t>(
       (static_cast<std::uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
@@ -490,8 +490,8 @@ int RunEditor(const std::string& file, int& exitCode) {
 LocalTime Now() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  return LocalTime{now.wYear, now.wMonth,  now.wDay,    now.wDayOfWeek,
-                   now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+  return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+                   now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 std::vector<std::string> CommandLineParameters(int, char**) {

@@ -42,7 +42,7 @@ TEST(ConfigCheckPosixTest, SaysAProgramCannotStartWhereTheSystemFailsToStartIt) 
     MemoryFileSystem console;
     TextFile out(console, "out");
     out.OpenNew();
-    FixedClock clock(LocalTime{2026, 12, 9, 3, 0, 0, 0, 0});
+    FixedClock clock(LocalTime{2026, 12, 9, 0, 0, 0, 0});
     int findings = CheckConfiguration(platform::SystemFileSystem(), platform::SystemProcessRunner(),
                                       clock, config, out)
                        .errors;

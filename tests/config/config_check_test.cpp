@@ -104,7 +104,7 @@ class ConfigCheckTest : public ::testing::Test {
 
   MemoryFileSystem fs_;
   testing::RecordingRunner runner_;
-  FixedClock clock_{LocalTime{2026, 12, 9, 3, 6, 0, 0, 0}};  // a Wednesday
+  FixedClock clock_{LocalTime{2026, 12, 9, 6, 0, 0, 0}};  // a Wednesday
 };
 
 TEST_F(ConfigCheckTest, StaysSilentOnSoundConfigurations) {

@@ -16,7 +16,7 @@ namespace {
 
 using testing::At;
 using testing::FakeEnvironment;
-using testing::PackedAt;
+using testing::WrittenAt;
 
 std::vector<std::string> CallFiles(const testing::RecordingRunner& runner) {
   std::vector<std::string> files;
@@ -204,7 +204,7 @@ TEST(ConfigPassTest, ARunStepsAsideForAnotherThatWorksTheSameConfiguration) {
        [](MemoryFileSystem& fs) { fs.LockByOther("brimvel.cfg"); },
        "is being worked by another run"},
       {"another run finished today's work meanwhile",
-       [](MemoryFileSystem& fs) { fs.AddFile("EVERYDAY.FLG", "", PackedAt(At(2026, 12, 9))); },
+       [](MemoryFileSystem& fs) { fs.AddFile("EVERYDAY.FLG", "", WrittenAt(At(2026, 12, 9))); },
        "Already worked today"},
   };
   for (const Case& c : cases) {
@@ -281,7 +281,7 @@ TEST(ConfigPassTest, AnEditSavedWhileTheRunWorksGetsTheRunsRecordOrIsLeftAlone) 
         if (env.runner.calls.size() > 1) return;
         if (!inPlace) return env.fs.AddFile("brimvel.cfg", edited);
         env.fs.Find("brimvel.cfg")->data = edited;
-        env.fs.Find("brimvel.cfg")->time += 1;
+        env.fs.Find("brimvel.cfg")->time += std::chrono::seconds{1};
       };
       const bool merges = !c.expected.empty();
       EXPECT_EQ(env.Run({}), merges ? 0 : 32) << env.Console();

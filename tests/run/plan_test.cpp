@@ -14,7 +14,7 @@ namespace {
 
 using testing::At;
 using testing::FakeEnvironment;
-using testing::PackedAt;
+using testing::WrittenAt;
 
 std::map<std::string, std::string> Snapshot(MemoryFileSystem& fs) {
   std::map<std::string, std::string> files;
@@ -42,7 +42,7 @@ TEST(PlanTest, TouchesNothingAndStartsOnTheFirstDayNotWorked) {
                    "DIRECTORY out/* -DELETE\nEND\n");
     env.fs.AddFile("out/a", "aa");
     env.fs.AddFile("out/b", "bbb");
-    if (c.workedToday) env.fs.AddFile("EVERYDAY.FLG", "", PackedAt(At(2026, 12, 9)));
+    if (c.workedToday) env.fs.AddFile("EVERYDAY.FLG", "", WrittenAt(At(2026, 12, 9)));
     if (c.readOnly) env.fs.SetReadOnly("brimvel.cfg");
     auto before = Snapshot(env.fs);
     ASSERT_EQ(env.Run({"-PLAN", "3"}), 0) << env.Errors();

@@ -54,14 +54,14 @@ inline LocalTime At(int year, int month, int day, int hour = 6, int minute = 0) 
   time.year = year;
   time.month = month;
   time.day = day;
-  time.dayOfWeek = DayOfWeek(year, month, day);
   time.hour = hour;
   time.minute = minute;
   return time;
 }
 
-inline std::uint32_t PackedAt(const LocalTime& time) {
-  return PackDateTime(DateTimeParts{time.year, time.month, time.day, time.hour, time.minute, 0});
+inline FileTime WrittenAt(const LocalTime& time) {
+  const std::chrono::local_days day{DayOf(time).time_since_epoch()};
+  return day + std::chrono::hours{time.hour} + std::chrono::minutes{time.minute};
 }
 
 // A whole run over fakes: files in `fs`, the console and standard error

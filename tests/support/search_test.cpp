@@ -64,10 +64,12 @@ TEST(DirectoryPartTest, UpToTheLastSeparator) {
   for (const auto& c : cases) EXPECT_EQ(DirectoryPart(c.path, c.separators), c.directory) << c.path;
 }
 
+const FileTime kWritten{std::chrono::seconds{1030251347}};
+
 class FindFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs_.AddFile("out/a.zip", "aaaa", 0x12345678);
+    fs_.AddFile("out/a.zip", "aaaa", kWritten);
     fs_.AddFile("out/B.ZIP", "b");
     fs_.AddFile("out/c.txt", "c");
     fs_.AddFile("out/hidden.zip", "h");
@@ -108,7 +110,7 @@ TEST_F(FindFilesTest, MatchesNamesAndPassesOverDirectories) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.pattern);
-    std::vector<FoundEntry> found = {FoundEntry{"stale", 0, 0, 0}};
+    std::vector<FoundEntry> found = {FoundEntry{"stale", 0, {}, 0}};
     EXPECT_EQ(FindFiles(fs_, c.pattern, found), c.code);
     Names names;
     for (const FoundEntry& entry : found) names.push_back(entry.name);
@@ -122,7 +124,7 @@ TEST_F(FindFilesTest, EntriesCarryTheirSizeTimeAndAttributes) {
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, "a.zip");
   EXPECT_EQ(found[0].size, 4u);
-  EXPECT_EQ(found[0].time, 0x12345678u);
+  EXPECT_EQ(found[0].time, kWritten);
   EXPECT_EQ(found[0].attributes, kAttrArchive);
 }
 
