@@ -559,13 +559,13 @@ class Checker {
   void EntryProblems(const ParsedEntry& entry, bool directory) {
     const EntryOptions& options = entry.options;
     const std::string_view text = entry.text.view();
-    const std::size_t maskEnd = text.find(entry.mask.view()) + entry.mask.size();
-    const std::array<bool, kEntryFlagNames.size()> flagWord = OptionWords(entry, maskEnd);
+    for (const ParsedEntry::Word& word : entry.words)
+      WordProblem(text.substr(word.at, word.size), word.afterValue);
     // A flag found inside a longer word counts all the same.
     for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f) {
       const std::size_t at = options.flagAt[f];
-      if (!options.Has(static_cast<EntryFlag>(f)) || flagWord[f]) continue;
-      std::string where = at < maskEnd ? "the mask " + Shown(entry.mask) : std::string();
+      if (!options.Has(static_cast<EntryFlag>(f)) || entry.flagWord[f]) continue;
+      std::string where = at < entry.maskEnd ? "the mask " + Shown(entry.mask) : std::string();
       for (std::size_t k = 0; k < kEntryValueNames.size() && where.empty(); ++k)
         if (options.InValue(k, at)) where = "the " + std::string(kEntryValueNames[k]) + " value";
       if (where.empty()) where = Shown(FirstWordView(text.substr(text.rfind(' ', at) + 1)));
@@ -573,7 +573,8 @@ class Checker {
              std::string(kEntryFlagNames[f]) + " is found inside " + where +
                  ": a flag counts anywhere in the line, so " + kFlagEffects[f]);
     }
-    if (directory && flagWord[kHiddenFlag]) Note("-HIDDEN has no effect on a DIRECTORY entry");
+    if (directory && entry.flagWord[kHiddenFlag])
+      Note("-HIDDEN has no effect on a DIRECTORY entry");
     for (EntryValue k : {kDescValue, kOptionValue})
       if (options.InValue(1 - k, options.valueAt[k]))
         Warn(std::string(kEntryValueNames[k]) + " is read as " + Shown(options.Value(k)) +
@@ -588,44 +589,18 @@ class Checker {
                     ": the post program receives it as written");
   }
 
-  // Walks the words after the mask, a value at a time; returns which flags
-  // stand as words of their own.
-  std::array<bool, kEntryFlagNames.size()> OptionWords(const ParsedEntry& entry,
-                                                       std::size_t maskEnd) {
-    const std::string_view text = entry.text.view();
-    std::array<bool, kEntryFlagNames.size()> flagWord{};
-    std::string_view lastValue;  // the option whose one-word value the previous word was
-    for (std::size_t at = text.find_first_not_of(' ', maskEnd); at < text.size();
-         at = text.find_first_not_of(' ', at)) {
-      std::size_t end = std::min(text.find(' ', at), text.size());
-      const std::string_view word = text.substr(at, end - at);
-      const ShortString upper = UpperText(word);
-      std::string_view valueOf;
-      for (std::size_t k = 0; k < kEntryValueNames.size(); ++k)
-        if (entry.options.InValue(k, at)) {
-          end = std::max(end, entry.options.valueSpan[k].second);
-          if (text[at] != '"') valueOf = kEntryValueNames[k];
-        }
-      for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f)
-        flagWord[f] = flagWord[f] || upper == kEntryFlagNames[f];
-      if (valueOf.empty() && end == at + word.size()) WordProblem(word, upper.view(), lastValue);
-      lastValue = valueOf;
-      at = end;
-    }
-    return flagWord;
-  }
-
   // A word after the mask that is no value: what the run makes of it.
-  void WordProblem(std::string_view word, std::string_view upper, std::string_view lastValue) {
+  void WordProblem(std::string_view word, std::string_view lastValue) {
+    const ShortString upper = UpperText(word);
     for (std::string_view name : kEntryValueNames)
-      if (upper.substr(0, name.size()) == name) {
+      if (upper.view().substr(0, name.size()) == name) {
         if (upper != name)
           Warn(Shown(word) + " is not read as " + std::string(name) +
                ": an option stands as a word of its own");
         return;
       }
     for (std::string_view flag : kEntryFlagNames)
-      if (upper.find(flag) != npos) return;  // a flag, or one found inside the word
+      if (upper.view().find(flag) != npos) return;  // a flag, or one found inside the word
     if (word.front() == '-') return Warn(Shown(word) + " is no option and is ignored");
     Warn(Shown(word) + " is neither the mask nor an option and is ignored" +
          (lastValue.empty()

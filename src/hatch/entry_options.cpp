@@ -55,6 +55,29 @@ void ParseEntry(std::string_view entryText, ParsedEntry& entry) {
   entry.text = entryText;
   entry.mask = FirstWord(entryText);
   ParseEntryOptions(entryText, entry.options);
+  const std::string_view text = entry.text.view();
+  const EntryOptions& options = entry.options;
+  entry.maskEnd = text.find(entry.mask.view()) + entry.mask.size();
+  entry.words.clear();
+  entry.flagWord = {};
+  std::string_view lastValue;
+  for (std::size_t at = text.find_first_not_of(' ', entry.maskEnd); at < text.size();
+       at = text.find_first_not_of(' ', at)) {
+    const std::size_t wordEnd = std::min(text.find(' ', at), text.size());
+    std::size_t end = wordEnd;
+    std::string_view valueOf;
+    for (std::size_t k = 0; k < kEntryValueNames.size(); ++k)
+      if (options.InValue(k, at)) {
+        end = std::max(end, options.valueSpan[k].second);
+        if (text[at] != '"') valueOf = kEntryValueNames[k];
+      }
+    const ShortString upper = UpperText(text.substr(at, wordEnd - at));
+    for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f)
+      entry.flagWord[f] = entry.flagWord[f] || upper == kEntryFlagNames[f];
+    if (valueOf.empty() && end == wordEnd) entry.words.push_back({at, wordEnd - at, lastValue});
+    lastValue = valueOf;
+    at = end;
+  }
 }
 
 ParsedEntry ParseEntry(std::string_view entryText) {

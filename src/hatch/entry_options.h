@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "support/short_string.h"
 
@@ -48,9 +49,22 @@ struct EntryOptions {
 
 // One DIRECTORY or FILE line's entry, read once by the configuration reader.
 struct ParsedEntry {
-  ShortString text;  // everything after the keyword, as far as it is read
-  ShortString mask;  // its first word
+  // A word after the mask that is no value, with the option whose one-word
+  // value the word before it was (empty when none).
+  struct Word {
+    std::size_t at = 0;
+    std::size_t size = 0;
+    std::string_view afterValue;
+  };
+
+  ShortString text;         // everything after the keyword, as far as it is read
+  ShortString mask;         // its first word
+  std::size_t maskEnd = 0;  // where the mask ends in the text
   EntryOptions options;
+  // The words after the mask as the options read them, a value at a time:
+  // those outside the values, and whether each flag stands as a word of its own.
+  std::vector<Word> words;
+  std::array<bool, kEntryFlagNames.size()> flagWord{};
 };
 
 // Flags are plain substring tests anywhere in the entry text (the mask

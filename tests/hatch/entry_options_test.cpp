@@ -92,6 +92,29 @@ TEST(ParseEntryOptionsTest, RecordsWhereEachOptionWasFound) {
   EXPECT_EQ(o.valueAt[kOptionValue], 36u);
 }
 
+// The words after the mask outside the values (option names too), each with the one-word value
+// before it; a parse keeps nothing of the one before.
+TEST(ParseEntryOptionsTest, RecordsTheWordsOutsideTheValues) {
+  ParsedEntry entry;
+  const struct {
+    std::string text, words;
+    bool stayWord;
+  } rows[] = {
+      {"out/* -STAY -DESC news x -KEEP", "-STAY -DESC x(-DESC) -KEEP", true},
+      {"out-stay/* -DESC \"a -STAY b\" c -DESC=d", "-DESC c -DESC=d", false},
+      {"out/*", "", false},
+  };
+  for (const auto& row : rows) {
+    ParseEntry(row.text, entry);
+    std::string words;
+    for (const ParsedEntry::Word& w : entry.words)
+      words += (words.empty() ? "" : " ") + row.text.substr(w.at, w.size) +
+               (w.afterValue.empty() ? "" : "(" + std::string(w.afterValue) + ")");
+    EXPECT_EQ(words, row.words) << row.text;
+    EXPECT_EQ(entry.flagWord[kStayFlag], row.stayWord) << row.text;
+  }
+}
+
 // Only the first 255 characters of an entry are parsed, even when the line
 // itself is longer (it is written back whole).
 TEST(ParseEntryOptionsTest, ReadsOnlyTheFirst255Characters) {
