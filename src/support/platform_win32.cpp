@@ -36,6 +36,8 @@ static_assert(kFileNotFound == ERROR_FILE_NOT_FOUND && kPathNotFound == ERROR_PA
 namespace {
 
 constexpr DWORD kTitleBufferSize = 1024;
+// The longest path the system gives back.
+constexpr DWORD kLongPath = 32768;
 
 // A rename target held open by a short-lived reader (another run that is
 // about to refuse, a virus scanner) refuses the move for a moment only.
@@ -290,10 +292,36 @@ int CheckWritable(const std::string& name) {
   return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? kAccessDenied : 0;
 }
 
-// Links to files are rare on Windows and need rights to make: a name is
-// taken as it stands.
+// A configuration that is a symbolic link is rewritten in the file it leads
+// to, and its lock and temporary file are that file's: the final path of
+// the opened file, where it is not the name's own full path. A name that
+// cannot be opened stays as it is: opening it says what is wrong.
 int RealName(const std::string& name, std::string& real) {
   real = name;
+  if (name.empty()) return 0;
+  std::string ansi = AnsiName(name);
+  HANDLE file = CreateFileA(ansi.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  std::string target(kLongPath, '\0');
+  DWORD length = GetFinalPathNameByHandleA(file, target.data(), kLongPath,
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(file);
+  std::string full(kLongPath, '\0');
+  DWORD fullLength = GetFullPathNameA(ansi.c_str(), kLongPath, full.data(), nullptr);
+  if (length == 0 || length >= kLongPath || fullLength == 0 || fullLength >= kLongPath) return 0;
+  target.resize(length);
+  full.resize(fullLength);
+  // "\\?\C:\dir\file" and "\\?\UNC\server\share\file".
+  if (target.rfind("\\\\?\\UNC\\", 0) == 0) {
+    target.replace(0, 8, "\\\\");
+  } else if (target.rfind("\\\\?\\", 0) == 0) {
+    target.erase(0, 4);
+  }
+  // A byte the ANSI code page cannot hold comes back as '?': no such name.
+  if (target.find('?') != std::string::npos || lstrcmpiA(target.c_str(), full.c_str()) == 0)
+    return 0;
+  real = OemName(target.c_str());
   return 0;
 }
 
