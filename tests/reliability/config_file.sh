@@ -101,28 +101,21 @@ fi
 echo "an edit saved while the run works gets the run's record, or is left alone"
 # The post program saves an edit while the run waits for it: the schedule
 # (the record finds its place), or the entry the run drops (it does not).
-for save in rename in-place entry; do
+while IFS='|' read -r save rc kept record said edit; do
   make_case "edit-$save"
   printf 'POSTPROG /bin/sh edit.sh\nAREA ONE DAILY\nFILE in/a.dat\nEND\n' >brimvel.cfg
-  case $save in
-    rename) edit="sed -i 's/ONE DAILY/ONE WEEKLY/' brimvel.cfg" ;;
-    in-place) edit="sed 's/ONE DAILY/ONE WEEKLY/' brimvel.cfg >edited && cat edited >brimvel.cfg" ;;
-    entry) edit="sed -i 's/FILE in/FILE ./' brimvel.cfg" ;;
-  esac
   printf 'sleep 0.1; %s\n' "$edit" >edit.sh
-  run_brimvel -D
-  if [ $save = entry ]; then
-    [ "$RC" -eq 32 ] && grep -q '^FILE \./a.dat' brimvel.cfg || fail "$save: exit code $RC, or the edit is gone"
-    recorded brimvel.cfg.unmerged || fail "$save: the run's version is not beside it"
-    grep -q '\[err\] .*was changed while this run worked it' run.out || fail "$save: no [err] line"
-    continue
-  fi
-  [ "$RC" -eq 0 ] || fail "$save: exit code $RC, expected 0"
-  grep -q 'AREA ONE WEEKLY' brimvel.cfg && recorded || fail "$save: the edit or the run's record is missing"
-  [ ! -e brimvel.cfg.unmerged ] && [ ! -e brimvel.cfg.merging ] && [ ! -e brimvel.tmp ] ||
+  run_brimvel -D </dev/null
+  [ "$RC" -eq "$rc" ] && grep -q "$kept" brimvel.cfg && recorded "$record" ||
+    fail "$save: exit code $RC, or the edit or the run's record is not where it belongs"
+  grep -q "$said" run.out || fail "$save: no line says what became of the run's record"
+  [ ! -e brimvel.cfg.merging ] && [ ! -e brimvel.tmp ] && { [ "$rc" = 32 ] || [ ! -e brimvel.cfg.unmerged ]; } ||
     fail "$save: a file was left beside the configuration"
-  grep -q 'merged this run.s Skip lines and dropped entries' run.out || fail "$save: no line says it merged"
-done
+done <<'EOF'
+rename|0|ONE WEEKLY|brimvel.cfg|merged this run.s Skip lines|sed -i 's/ONE DAILY/ONE WEEKLY/' brimvel.cfg
+in-place|0|ONE WEEKLY|brimvel.cfg|merged this run.s Skip lines|sed 's/ONE DAILY/ONE WEEKLY/' brimvel.cfg >edited && cat edited >brimvel.cfg
+entry|32|^FILE \./a.dat|brimvel.cfg.unmerged|\[err\] .*was changed while this run worked it|sed -i 's/FILE in/FILE ./' brimvel.cfg
+EOF
 
 echo "--edit: the operator's editor on a checked copy, installed under the lock"
 make_case edit
@@ -133,10 +126,9 @@ cat >editor.sh <<'EOF'
 stat -c %u:%g:%a "$1" >copy.mode; sed -i s/ONE/TWO/ "$1"
 EOF
 VISUAL="sh editor.sh" run_brimvel --edit </dev/null
-[ "$RC" -eq 0 ] && grep -q "AREA TWO DAILY" brimvel.cfg || fail "--edit: exit code $RC, or the edit was not installed"
-[ "$(stat -c %u:%g:%a brimvel.cfg)" = 65534:100:600 ] && [ "$(cat copy.mode)" = 65534:100:600 ] ||
-  fail "--edit: the copy or the installed file lost the original's owner or mode"
-[ "$(cat victim)" = victim ] || fail "--edit: a planted link was written through"
+[ "$RC" -eq 0 ] && grep -q "AREA TWO DAILY" brimvel.cfg && [ "$(cat victim)" = victim ] &&
+  [ "$(stat -c %u:%g:%a brimvel.cfg)" = 65534:100:600 ] && [ "$(cat copy.mode)" = 65534:100:600 ] ||
+  fail "--edit: exit code $RC, a planted link written through, or the original's owner or mode lost"
 [ ! -e brimvel.cfg.edit ] && [ ! -e brimvel.tmp ] || fail "--edit: the copy or the lock was left"
 # $EDITOR when $VISUAL is empty; a copy with findings is offered again, and
 # installed once the checker has nothing to say.
