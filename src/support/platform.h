@@ -1,10 +1,9 @@
 #pragma once
 
-// The thin operating-system interface. Everything above it is portable;
-// platform_posix.cpp and platform_win32.cpp each supply all of it, and no
-// other file includes an OS header. Codes are those of file_system.h.
+// The operating system. Everything above it is portable; platform_posix.cpp
+// and platform_win32.cpp each supply all of it, and no other file includes
+// an OS header. Codes are those of error_codes.h.
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,32 +13,61 @@
 
 namespace brimvel::platform {
 
-int OpenFile(const std::string& name, OpenKind kind, Handle& handle);
-int LockShared(Handle handle);
-int StillNamed(Handle handle, const std::string& name);
-int ReadFile(Handle handle, char* buffer, std::size_t size, std::size_t& got);
-int WriteFile(Handle handle, const char* data, std::size_t size);
-int SeekFile(Handle handle, std::int64_t position);
-int FileSize(Handle handle, std::int64_t& size);
-int TruncateFile(Handle handle);
-int SyncFile(Handle handle);
-int CloseFile(Handle handle);
-int DeleteFile(const std::string& name);
-int ReplaceFile(const std::string& from, const std::string& to);
-int CopyPermissions(const std::string& from, const std::string& to);
-int CheckWritable(const std::string& name);
-int RealName(const std::string& name, std::string& real);
-int Stamp(Handle handle, FileStamp& stamp);
-int StampOfName(const std::string& name, FileStamp& stamp);
-int CheckRunnable(const std::string& program);
-int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries);
-int DescribeFile(const std::string& name, FoundEntry& entry);
-int ResolveName(const std::string& name, std::string& resolved);
-int LinkTarget(const std::string& name, std::string& target);
+// The file system of the platform the program is built for.
+class RealFileSystem final : public FileSystem {
+ public:
+  int Open(const std::string& name, OpenKind kind, Handle& handle) override;
+  int LockShared(Handle handle) override;
+  int StillNamed(Handle handle, const std::string& name) override;
+  int Read(Handle handle, char* buffer, std::size_t size, std::size_t& got) override;
+  int Write(Handle handle, const char* data, std::size_t size) override;
+  int Seek(Handle handle, std::int64_t position) override;
+  int Size(Handle handle, std::int64_t& size) override;
+  int Truncate(Handle handle) override;
+  int Sync(Handle handle) override;
+  int Close(Handle handle) override;
+  int Erase(const std::string& name) override;
+  int Replace(const std::string& from, const std::string& to) override;
+  int CopyPermissions(const std::string& from, const std::string& to) override;
+  int CheckWritable(const std::string& name) override;
+  int List(const std::string& directory, std::vector<FoundEntry>& entries) override;
+  int Describe(const std::string& name, FoundEntry& entry) override;
+  int ResolvedName(const std::string& name, std::string& resolved) override;
+  int LinkTarget(const std::string& name, std::string& target) override;
+  int RealName(const std::string& name, std::string& real) override;
+  int Stamp(Handle handle, FileStamp& stamp) override;
+  int StampOf(const std::string& name, FileStamp& stamp) override;
+  std::string_view DirectorySeparators() const override;
+  bool NamesIgnoreCase() const override;
+  std::string_view LineEnd() const override;
+};
 
-const char* DirectorySeparators();
-bool NamesIgnoreCase();
-const char* LineEnd();
+// Starts programs as the platform does.
+class RealProcessRunner final : public ProcessRunner {
+ public:
+  int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode) override;
+  int CheckRunnable(const std::string& program) override;
+  std::size_t CommandLimit() const override;
+};
+
+// The local time as the system keeps it.
+class RealClock final : public Clock {
+ public:
+  LocalTime Now() const override;
+};
+
+inline FileSystem& SystemFileSystem() {
+  static RealFileSystem fs;
+  return fs;
+}
+inline ProcessRunner& SystemProcessRunner() {
+  static RealProcessRunner runner;
+  return runner;
+}
+inline Clock& SystemClock() {
+  static RealClock clock;
+  return clock;
+}
 
 Handle StandardInput();
 Handle StandardOutput();
@@ -49,15 +77,9 @@ Handle StandardError();
 // terminal or a file of its own inherits the variable, hence the check.
 bool StandardOutputIsJournal();
 
-int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode);
-// The longest command (program, blank, parameters) RunAndWait can start.
-std::size_t CommandLimit();
-
 // Runs the operator's editor ($VISUAL, else $EDITOR, else the system's own)
 // on `file`, on the run's console, and waits for it.
 int RunEditor(const std::string& file, int& exitCode);
-
-LocalTime Now();
 
 // The program's parameters, without the program itself.
 std::vector<std::string> CommandLineParameters(int argc, char** argv);
@@ -78,10 +100,5 @@ void SaveConsoleTitle();
 // as it is.
 void ShowConsoleTitle(const std::string& text);
 void RestoreConsoleTitle();
-
-// The real file system, program starter and clock over the functions above.
-FileSystem& SystemFileSystem();
-ProcessRunner& SystemProcessRunner();
-Clock& SystemClock();
 
 }  // namespace brimvel::platform

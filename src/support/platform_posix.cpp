@@ -80,7 +80,7 @@ int MapErrno(int error) {
 
 int LastError() { return MapErrno(errno); }
 
-FileStamp StampOf(const struct stat& info) {
+FileStamp StampOfStat(const struct stat& info) {
   auto nanoseconds = [](const struct timespec& t) {
     return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
   };
@@ -112,28 +112,20 @@ FileTime LocalWriteTime(time_t when) {
   return FileTime{std::chrono::seconds{when + local.tm_gmtoff}};
 }
 
-}  // namespace
-
-int StillNamed(Handle handle, const std::string& name) {
+int StillNamedAt(int fd, const std::string& name) {
   struct stat held, named;
-  if (fstat(static_cast<int>(handle), &held) != 0) return LastError();
+  if (fstat(fd, &held) != 0) return LastError();
   if (stat(name.c_str(), &named) != 0) return kSharingViolation;
   if (held.st_dev != named.st_dev || held.st_ino != named.st_ino) return kSharingViolation;
   return 0;
 }
-
-int LockShared(Handle handle) {
-  return flock(static_cast<int>(handle), LOCK_SH | LOCK_NB) != 0 ? LastError() : 0;
-}
-
-namespace {
 
 // Takes the lock of an already opened lock-file and makes sure the name still
 // names the locked file: a run that just renamed it away must not hand us
 // the file it turned into.
 int LockStillNamed(int fd, const std::string& name) {
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return LastError();
-  return StillNamed(fd, name);
+  return StillNamedAt(fd, name);
 }
 
 // The temporary file, which is the run lock too, is always made new and
@@ -174,7 +166,15 @@ int OpenTemporary(const std::string& name, Handle& handle) {
 
 }  // namespace
 
-int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
+int RealFileSystem::LockShared(Handle handle) {
+  return flock(static_cast<int>(handle), LOCK_SH | LOCK_NB) != 0 ? LastError() : 0;
+}
+
+int RealFileSystem::StillNamed(Handle handle, const std::string& name) {
+  return StillNamedAt(static_cast<int>(handle), name);
+}
+
+int RealFileSystem::Open(const std::string& name, OpenKind kind, Handle& handle) {
   int flags = O_CLOEXEC;
   switch (kind) {
     case OpenKind::kReadExisting:
@@ -214,7 +214,7 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
   return 0;
 }
 
-int ReadFile(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
+int RealFileSystem::Read(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
   ssize_t n;
   do {
     n = read(static_cast<int>(handle), buffer, size);
@@ -227,7 +227,7 @@ int ReadFile(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
   return 0;
 }
 
-int WriteFile(Handle handle, const char* data, std::size_t size) {
+int RealFileSystem::Write(Handle handle, const char* data, std::size_t size) {
   while (size > 0) {
     ssize_t n = write(static_cast<int>(handle), data, size);
     if (n < 0) {
@@ -240,35 +240,39 @@ int WriteFile(Handle handle, const char* data, std::size_t size) {
   return 0;
 }
 
-int SeekFile(Handle handle, std::int64_t position) {
+int RealFileSystem::Seek(Handle handle, std::int64_t position) {
   return lseek(static_cast<int>(handle), static_cast<off_t>(position), SEEK_SET) < 0 ? LastError()
                                                                                      : 0;
 }
 
-int FileSize(Handle handle, std::int64_t& size) {
+int RealFileSystem::Size(Handle handle, std::int64_t& size) {
   struct stat info;
   if (fstat(static_cast<int>(handle), &info) != 0) return LastError();
   size = info.st_size;
   return 0;
 }
 
-int TruncateFile(Handle handle) {
+int RealFileSystem::Truncate(Handle handle) {
   off_t at = lseek(static_cast<int>(handle), 0, SEEK_CUR);
   if (at < 0) return LastError();
   return ftruncate(static_cast<int>(handle), at) != 0 ? LastError() : 0;
 }
 
-int SyncFile(Handle handle) { return fsync(static_cast<int>(handle)) != 0 ? LastError() : 0; }
+int RealFileSystem::Sync(Handle handle) {
+  return fsync(static_cast<int>(handle)) != 0 ? LastError() : 0;
+}
 
-int CloseFile(Handle handle) { return close(static_cast<int>(handle)) != 0 ? LastError() : 0; }
+int RealFileSystem::Close(Handle handle) {
+  return close(static_cast<int>(handle)) != 0 ? LastError() : 0;
+}
 
-int DeleteFile(const std::string& name) {
+int RealFileSystem::Erase(const std::string& name) {
   struct stat info;
   if (lstat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return kAccessDenied;
   return unlink(name.c_str()) != 0 ? NameError(name, errno) : 0;
 }
 
-int ReplaceFile(const std::string& from, const std::string& to) {
+int RealFileSystem::Replace(const std::string& from, const std::string& to) {
   if (rename(from.c_str(), to.c_str()) != 0) {
     int error = errno;
     struct stat info;
@@ -284,7 +288,7 @@ int ReplaceFile(const std::string& from, const std::string& to) {
   return 0;
 }
 
-int CopyPermissions(const std::string& from, const std::string& to) {
+int RealFileSystem::CopyPermissions(const std::string& from, const std::string& to) {
   struct stat info;
   if (stat(from.c_str(), &info) != 0) return LastError();
   // Owner and group before the mode, since a new owner clears the set-id
@@ -319,10 +323,6 @@ bool ReadOnly(const struct stat& info) {
   if (InGroup(info.st_gid)) return (info.st_mode & S_IWGRP) == 0;
   return (info.st_mode & S_IWOTH) == 0;
 }
-
-}  // namespace
-
-namespace {
 
 // The reasons besides the permission bits for which a move over the file is
 // refused. The directory itself is known to be writable: the temporary file
@@ -360,13 +360,13 @@ int ReplaceRefused(const std::string& name, const struct stat& info) {
 
 }  // namespace
 
-int CheckWritable(const std::string& name) {
+int RealFileSystem::CheckWritable(const std::string& name) {
   struct stat info;
   if (stat(name.c_str(), &info) != 0) return NameError(name, errno);
   return ReadOnly(info) ? kAccessDenied : ReplaceRefused(name, info);
 }
 
-int RealName(const std::string& name, std::string& real) {
+int RealFileSystem::RealName(const std::string& name, std::string& real) {
   real = name;
   struct stat info;
   if (lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return 0;
@@ -378,32 +378,32 @@ int RealName(const std::string& name, std::string& real) {
   return 0;
 }
 
-int Stamp(Handle handle, FileStamp& stamp) {
+int RealFileSystem::Stamp(Handle handle, FileStamp& stamp) {
   struct stat info;
   if (fstat(static_cast<int>(handle), &info) != 0) return LastError();
-  stamp = StampOf(info);
+  stamp = StampOfStat(info);
   return 0;
 }
 
-int StampOfName(const std::string& name, FileStamp& stamp) {
+int RealFileSystem::StampOf(const std::string& name, FileStamp& stamp) {
   struct stat info;
   if (stat(name.c_str(), &info) != 0) return NameError(name, errno);
-  stamp = StampOf(info);
+  stamp = StampOfStat(info);
   return 0;
 }
 
-int CheckRunnable(const std::string& program) {
+int RealProcessRunner::CheckRunnable(const std::string& program) {
   struct stat info;
   if (stat(program.c_str(), &info) != 0) return NameError(program, errno);
   if (!S_ISREG(info.st_mode) || (info.st_mode & 0111) == 0) return kAccessDenied;
   return 0;
 }
 
-const char* DirectorySeparators() { return "/"; }
+std::string_view RealFileSystem::DirectorySeparators() const { return "/"; }
 // Lines end as every Linux tool ends them: a CR would show in the journal
 // as binary data and defeat grep's "$".
-const char* LineEnd() { return "\n"; }
-bool NamesIgnoreCase() { return false; }
+std::string_view RealFileSystem::LineEnd() const { return "\n"; }
+bool RealFileSystem::NamesIgnoreCase() const { return false; }
 
 Handle StandardInput() { return 0; }
 Handle StandardOutput() { return 1; }
@@ -424,7 +424,7 @@ bool StandardOutputIsJournal() {
 
 namespace {
 
-bool Describe(const std::string& path, const std::string& name, FoundEntry& entry) {
+bool DescribeAs(const std::string& path, const std::string& name, FoundEntry& entry) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0) return false;  // broken link
   entry.name = name;
@@ -450,7 +450,7 @@ bool Describe(const std::string& path, const std::string& name, FoundEntry& entr
 
 }  // namespace
 
-int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries) {
+int RealFileSystem::List(const std::string& directory, std::vector<FoundEntry>& entries) {
   entries.clear();
   DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
   if (dir == nullptr) {
@@ -468,7 +468,7 @@ int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries
       continue;
     }
     errno = 0;
-    if (Describe(directory + item->d_name, item->d_name, entry)) {
+    if (DescribeAs(directory + item->d_name, item->d_name, entry)) {
       entries.push_back(std::move(entry));
     } else if (errno == EACCES) {
       // A directory that may be read but not searched (mode 744 of another
@@ -482,7 +482,7 @@ int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries
   return 0;
 }
 
-int ResolveName(const std::string& name, std::string& resolved) {
+int RealFileSystem::ResolvedName(const std::string& name, std::string& resolved) {
   char* path = realpath(name.empty() ? "." : name.c_str(), nullptr);
   if (path == nullptr) return LastError();
   resolved = path;
@@ -490,22 +490,23 @@ int ResolveName(const std::string& name, std::string& resolved) {
   return 0;
 }
 
-int LinkTarget(const std::string& name, std::string& target) {
+int RealFileSystem::LinkTarget(const std::string& name, std::string& target) {
   struct stat info;
   if (lstat(name.c_str(), &info) != 0) return LastError();
   if (!S_ISLNK(info.st_mode)) return kFileNotFound;
-  return ResolveName(name, target);
+  return ResolvedName(name, target);
 }
 
-int DescribeFile(const std::string& name, FoundEntry& entry) {
+int RealFileSystem::Describe(const std::string& name, FoundEntry& entry) {
   std::size_t slash = name.rfind('/');
   std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
   struct stat info;
   if (stat(name.c_str(), &info) != 0) return NameError(name, errno);
-  return Describe(name, base, entry) ? 0 : kFileNotFound;
+  return DescribeAs(name, base, entry) ? 0 : kFileNotFound;
 }
 
-int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode) {
+int RealProcessRunner::RunAndWait(const std::string& program, const std::string& parameters,
+                                  int& exitCode) {
   exitCode = 0;
   std::vector<std::string> words = SplitCommandLine(parameters);
   std::vector<char*> argv;
@@ -551,7 +552,7 @@ int RunAndWait(const std::string& program, const std::string& parameters, int& e
   return 0;
 }
 
-std::size_t CommandLimit() {
+std::size_t RealProcessRunner::CommandLimit() const {
   // No single argument may pass 128 KiB on Linux, and all of them with the
   // environment must stay under ARG_MAX.
   constexpr std::size_t kArgumentLimit = 131071;
@@ -582,7 +583,7 @@ int RunEditor(const std::string& file, int& exitCode) {
   return 0;
 }
 
-LocalTime Now() {
+LocalTime RealClock::Now() const {
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   struct tm local;
@@ -645,7 +646,7 @@ enum class TitleState { kUnknown, kNoTerminal, kReady, kPushed };
 TitleState titleState = TitleState::kUnknown;
 
 void WriteTerminal(const std::string& text) {
-  WriteFile(StandardOutput(), text.data(), text.size());
+  SystemFileSystem().Write(StandardOutput(), text.data(), text.size());
 }
 
 }  // namespace

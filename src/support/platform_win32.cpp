@@ -17,10 +17,6 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-// <windows.h> maps these names to their A/W variants; here they are ours.
-#undef DeleteFile
-#undef ReplaceFile
-
 #include <cstring>
 
 #include "support/code_page.h"
@@ -107,7 +103,7 @@ int LockByte(HANDLE file, bool exclusive) {
 // here. (Starting a program of no name stays the missing path Windows
 // reports, as the log has always said.)
 
-int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
+int RealFileSystem::Open(const std::string& name, OpenKind kind, Handle& handle) {
   if (name.empty()) return kFileNotFound;
   DWORD access = GENERIC_READ | GENERIC_WRITE;
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -171,9 +167,9 @@ int OpenFile(const std::string& name, OpenKind kind, Handle& handle) {
   return 0;
 }
 
-int LockShared(Handle handle) { return LockByte(ToHandle(handle), false); }
+int RealFileSystem::LockShared(Handle handle) { return LockByte(ToHandle(handle), false); }
 
-int StillNamed(Handle handle, const std::string& name) {
+int RealFileSystem::StillNamed(Handle handle, const std::string& name) {
   // Attribute access only: it passes every share mode.
   HANDLE named = CreateFileA(AnsiName(name).c_str(), FILE_READ_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -190,7 +186,7 @@ int StillNamed(Handle handle, const std::string& name) {
   return 0;
 }
 
-int ReadFile(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
+int RealFileSystem::Read(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
   got = 0;
   DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
   DWORD read = 0;
@@ -204,7 +200,7 @@ int ReadFile(Handle handle, char* buffer, std::size_t size, std::size_t& got) {
   return 0;
 }
 
-int WriteFile(Handle handle, const char* data, std::size_t size) {
+int RealFileSystem::Write(Handle handle, const char* data, std::size_t size) {
   while (size > 0) {
     DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
     DWORD written = 0;
@@ -216,7 +212,7 @@ int WriteFile(Handle handle, const char* data, std::size_t size) {
   return 0;
 }
 
-int SeekFile(Handle handle, std::int64_t position) {
+int RealFileSystem::Seek(Handle handle, std::int64_t position) {
   LONG high = static_cast<LONG>(position >> 32);
   SetLastError(NO_ERROR);
   DWORD low =
@@ -225,14 +221,14 @@ int SeekFile(Handle handle, std::int64_t position) {
   return 0;
 }
 
-int FileSize(Handle handle, std::int64_t& size) {
+int RealFileSystem::Size(Handle handle, std::int64_t& size) {
   LARGE_INTEGER length;
   if (!GetFileSizeEx(ToHandle(handle), &length)) return LastError();
   size = length.QuadPart;
   return 0;
 }
 
-int TruncateFile(Handle handle) {
+int RealFileSystem::Truncate(Handle handle) {
   HANDLE file = ToHandle(handle);
   if (SetEndOfFile(file)) return 0;
   int code = LastError();
@@ -250,16 +246,18 @@ int TruncateFile(Handle handle) {
   return code;
 }
 
-int SyncFile(Handle handle) { return FlushFileBuffers(ToHandle(handle)) ? 0 : LastError(); }
+int RealFileSystem::Sync(Handle handle) {
+  return FlushFileBuffers(ToHandle(handle)) ? 0 : LastError();
+}
 
-int CloseFile(Handle handle) { return CloseHandle(ToHandle(handle)) ? 0 : LastError(); }
+int RealFileSystem::Close(Handle handle) { return CloseHandle(ToHandle(handle)) ? 0 : LastError(); }
 
-int DeleteFile(const std::string& name) {
+int RealFileSystem::Erase(const std::string& name) {
   if (name.empty()) return kFileNotFound;
   return DeleteFileA(AnsiName(name).c_str()) ? 0 : LastError();
 }
 
-int ReplaceFile(const std::string& from, const std::string& to) {
+int RealFileSystem::Replace(const std::string& from, const std::string& to) {
   if (from.empty()) return kFileNotFound;
   std::string source = AnsiName(from), target = AnsiName(to);
   for (int attempt = 1;; ++attempt) {
@@ -274,7 +272,7 @@ int ReplaceFile(const std::string& from, const std::string& to) {
   }
 }
 
-int CopyPermissions(const std::string& from, const std::string& to) {
+int RealFileSystem::CopyPermissions(const std::string& from, const std::string& to) {
   if (from.empty()) return kFileNotFound;
   DWORD attributes = GetFileAttributesA(AnsiName(from).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
@@ -285,7 +283,7 @@ int CopyPermissions(const std::string& from, const std::string& to) {
   return SetFileAttributesA(AnsiName(to).c_str(), kept) ? 0 : LastError();
 }
 
-int CheckWritable(const std::string& name) {
+int RealFileSystem::CheckWritable(const std::string& name) {
   if (name.empty()) return kFileNotFound;
   DWORD attributes = GetFileAttributesA(AnsiName(name).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
@@ -296,7 +294,7 @@ int CheckWritable(const std::string& name) {
 // to, and its lock and temporary file are that file's: the final path of
 // the opened file, where it is not the name's own full path. A name that
 // cannot be opened stays as it is: opening it says what is wrong.
-int RealName(const std::string& name, std::string& real) {
+int RealFileSystem::RealName(const std::string& name, std::string& real) {
   real = name;
   if (name.empty()) return 0;
   std::string ansi = AnsiName(name);
@@ -325,7 +323,7 @@ int RealName(const std::string& name, std::string& real) {
   return 0;
 }
 
-int Stamp(Handle handle, FileStamp& stamp) {
+int RealFileSystem::Stamp(Handle handle, FileStamp& stamp) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(ToHandle(handle), &info)) return LastError();
   auto join = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
@@ -338,7 +336,7 @@ int Stamp(Handle handle, FileStamp& stamp) {
   return 0;
 }
 
-int StampOfName(const std::string& name, FileStamp& stamp) {
+int RealFileSystem::StampOf(const std::string& name, FileStamp& stamp) {
   if (name.empty()) return kFileNotFound;
   HANDLE named = CreateFileA(AnsiName(name).c_str(), FILE_READ_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -349,7 +347,7 @@ int StampOfName(const std::string& name, FileStamp& stamp) {
   return code;
 }
 
-int CheckRunnable(const std::string& program) {
+int RealProcessRunner::CheckRunnable(const std::string& program) {
   // Unconverted, like the path CreateProcessA is given.
   DWORD attributes = GetFileAttributesA(program.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
@@ -359,9 +357,9 @@ int CheckRunnable(const std::string& program) {
   return 0;
 }
 
-const char* DirectorySeparators() { return "\\/:"; }
-bool NamesIgnoreCase() { return true; }
-const char* LineEnd() { return "\r\n"; }
+std::string_view RealFileSystem::DirectorySeparators() const { return "\\/:"; }
+bool RealFileSystem::NamesIgnoreCase() const { return true; }
+std::string_view RealFileSystem::LineEnd() const { return "\r\n"; }
 
 Handle StandardInput() { return FromHandle(GetStdHandle(STD_INPUT_HANDLE)); }
 Handle StandardOutput() { return FromHandle(GetStdHandle(STD_OUTPUT_HANDLE)); }
@@ -394,7 +392,7 @@ bool IsPlainFile(std::string path) {
 
 }  // namespace
 
-int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries) {
+int RealFileSystem::List(const std::string& directory, std::vector<FoundEntry>& entries) {
   entries.clear();
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(AnsiName(directory + "*").c_str(), &found);
@@ -418,7 +416,7 @@ int ListDirectory(const std::string& directory, std::vector<FoundEntry>& entries
   return 0;
 }
 
-int ResolveName(const std::string& name, std::string& resolved) {
+int RealFileSystem::ResolvedName(const std::string& name, std::string& resolved) {
   char path[MAX_PATH];
   DWORD length =
       GetFullPathNameA(AnsiName(name.empty() ? "." : name).c_str(), MAX_PATH, path, nullptr);
@@ -428,9 +426,9 @@ int ResolveName(const std::string& name, std::string& resolved) {
 }
 
 // Links are left to the system here: a name is taken as the file it names.
-int LinkTarget(const std::string&, std::string&) { return kFileNotFound; }
+int RealFileSystem::LinkTarget(const std::string&, std::string&) { return kFileNotFound; }
 
-int DescribeFile(const std::string& name, FoundEntry& entry) {
+int RealFileSystem::Describe(const std::string& name, FoundEntry& entry) {
   // A name with wildcards denotes no file; the search would take it for a mask.
   if (name.empty() || name.find_first_of("*?") != std::string::npos) return kFileNotFound;
   WIN32_FIND_DATAA found;
@@ -443,9 +441,10 @@ int DescribeFile(const std::string& name, FoundEntry& entry) {
 
 // CreateProcess takes 32,767 characters with the closing zero; the program
 // travels in quotes.
-std::size_t CommandLimit() { return 32767 - 1 - 2; }
+std::size_t RealProcessRunner::CommandLimit() const { return 32767 - 1 - 2; }
 
-int RunAndWait(const std::string& program, const std::string& parameters, int& exitCode) {
+int RealProcessRunner::RunAndWait(const std::string& program, const std::string& parameters,
+                                  int& exitCode) {
   exitCode = 0;
   std::string commandLine = "\"" + program + "\" " + parameters;
   STARTUPINFOA startup;
@@ -515,7 +514,7 @@ int RunEditor(const std::string& file, int& exitCode) {
   return 0;
 }
 
-LocalTime Now() {
+LocalTime RealClock::Now() const {
   SYSTEMTIME now;
   GetLocalTime(&now);
   return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
