@@ -112,20 +112,20 @@ void ApplyWhen(PassContext& pass, AreaRecord& area, const ConfigLine& line) {
 // Streams a block that is not due: every line is copied, nothing is held.
 // Returns true when a WHEN line made the block due, after copying that line;
 // the rest of the block is then worked.
-bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, bool& sawSkip,
+bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, bool& mustReadBack,
                     bool& ended) {
   ConfigLine line;
   for (;;) {
     // Only END and WHEN can change the course of a block that is not due;
     // every other line goes over as it stands. Limits and skip lines among
     // them are read again should a WHEN make the block due.
-    std::string_view quiet =
-        reader.TakeQuietLines(pass.out.lineEnd(), [&sawSkip](std::string_view text) {
+    std::string_view inert =
+        reader.TakeInertLines(pass.out.lineEnd(), [&mustReadBack](std::string_view text) {
           if (CanMatter(text, LinePlace::kIdleBlock)) return false;
-          if (CanMatter(text, LinePlace::kBlock)) sawSkip = true;
+          if (CanMatter(text, LinePlace::kBlock)) mustReadBack = true;
           return true;
         });
-    if (!quiet.empty() && (pass.out.Write(quiet) != 0 || FirstError(pass, reader) != 0))
+    if (!inert.empty() && (pass.out.Write(inert) != 0 || FirstError(pass, reader) != 0))
       return false;
     if (!reader.Next(line)) break;
     if (CopyLine(pass.out, line) != 0 || FirstError(pass, reader) != 0) return false;
@@ -138,7 +138,7 @@ bool StreamUntilDue(PassContext& pass, ConfigReader& reader, AreaRecord& area, b
         ApplyLimit(area, line);
         break;
       case LineKind::kSkip:
-        sawSkip = true;
+        mustReadBack = true;
         break;
       case LineKind::kWhen:
         ApplyWhen(pass, area, line);
@@ -212,11 +212,11 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
   if (!area.enabled) {
     std::int64_t blockStart = reader.Tell();
     std::int32_t blockLine = reader.lineNumber();
-    bool sawSkip = false;
+    bool mustReadBack = false;
     bool ended = false;
-    bool due = StreamUntilDue(pass, reader, area, sawSkip, ended);
+    bool due = StreamUntilDue(pass, reader, area, mustReadBack, ended);
     if (!due) return FirstError(pass, reader);
-    if (sawSkip) {
+    if (mustReadBack) {
       if (int code = ReadBack(reader, blockStart, blockLine, area, skips); code != 0) return code;
     }
   }

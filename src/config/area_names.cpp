@@ -18,7 +18,7 @@ int FindAreaBlock(FileSystem& fs, const std::string& configName, std::string_vie
     // Only AREA lines name blocks, and END lines end them; the rest is
     // passed over unparsed.
     const LinePlace place = reader.inBlock() ? LinePlace::kIdleBlock : LinePlace::kOutside;
-    reader.TakeQuietLines(config.LineEndRead().empty() ? "\n" : config.LineEndRead(),
+    reader.TakeInertLines(config.LineEndRead().empty() ? "\n" : config.LineEndRead(),
                           [place](std::string_view text) { return !CanMatter(text, place); });
     if (!reader.Next(line)) break;
     found = line.kind == LineKind::kArea && UpperText(line.argument) == wanted;

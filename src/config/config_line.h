@@ -68,13 +68,13 @@ class ConfigReader {
   // state is set as given.
   int Rewind(std::int64_t position, std::int32_t lineNumber, bool inBlock);
   std::int64_t Tell() const { return file_.Tell(); }
-  // Passes over lines that `quiet` says mean nothing here and that may be
-  // copied exactly as they stand (see TextFile::TakeQuietLines); never the
-  // first line, which may begin with a byte-order mark.
-  template <typename Quiet>
-  std::string_view TakeQuietLines(std::string_view lineEnd, Quiet quiet) {
+  // Passes over inert lines: those that `inert` says mean nothing here and
+  // that may be copied exactly as they stand (see TextFile::TakeInertLines);
+  // never the first line, which may begin with a byte-order mark.
+  template <typename Inert>
+  std::string_view TakeInertLines(std::string_view lineEnd, Inert inert) {
     if (number_ == 0) return {};
-    return file_.TakeQuietLines(lineEnd, quiet, number_);
+    return file_.TakeInertLines(lineEnd, inert, number_);
   }
   std::int32_t lineNumber() const { return number_; }
   TextFile& file() { return file_; }

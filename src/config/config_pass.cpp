@@ -1,5 +1,6 @@
 #include "config/config_pass.h"
 
+#include "config/area_block.h"
 #include "config/config_merge.h"
 #include "support/error_text.h"
 #include "support/search.h"
@@ -31,11 +32,11 @@ int CopyLines(PassContext& pass, TextFile& config) {
   for (;;) {
     // Outside the blocks only POSTPROG, APPENDDESC and AREA mean anything;
     // every other line goes over as it stands.
-    std::string_view quiet = reader.TakeQuietLines(pass.out.lineEnd(), [](std::string_view text) {
+    std::string_view inert = reader.TakeInertLines(pass.out.lineEnd(), [](std::string_view text) {
       return !CanMatter(text, LinePlace::kOutside);
     });
-    if (!quiet.empty()) {
-      if (int code = pass.out.Write(quiet); code != 0) return code;
+    if (!inert.empty()) {
+      if (int code = pass.out.Write(inert); code != 0) return code;
     }
     if (!reader.Next(line)) break;
     // The new configuration keeps the line ends the old one was written with.

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "config/area_block.h"
+#include "config/pass_context.h"
 
 namespace brimvel {
 

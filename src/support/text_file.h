@@ -66,12 +66,12 @@ class TextFile {
   std::string_view RawLine() const { return rawLine_; }
   // Passes over the whole lines, read-ahead permitting, that end in exactly
   // `lineEnd` ("\r\n" or "\n"), hold no other CR and no Ctrl-Z, and that
-  // `quiet` accepts (it sees each line without its line end); returns them,
+  // `inert` accepts (it sees each line without its line end); returns them,
   // line ends included, as one view valid until the next read, and adds
   // their number to `count`. Copying that view is what reading and writing
   // those lines one by one would do, without the cost of each line.
-  template <typename Quiet>
-  std::string_view TakeQuietLines(std::string_view lineEnd, Quiet quiet, std::int32_t& count);
+  template <typename Inert>
+  std::string_view TakeInertLines(std::string_view lineEnd, Inert inert, std::int32_t& count);
   // True at the end of the data or before a Ctrl-Z.
   bool AtEnd();
   // Steps over a Ctrl-Z at the read position, so that what it hides can be
@@ -137,8 +137,8 @@ class TextFile {
   char lastByteRead_ = 0;
 };
 
-template <typename Quiet>
-std::string_view TextFile::TakeQuietLines(std::string_view lineEnd, Quiet quiet,
+template <typename Inert>
+std::string_view TextFile::TakeInertLines(std::string_view lineEnd, Inert inert,
                                           std::int32_t& count) {
   rawLine_ = {};
   if (error_ != 0 || mode_ != Mode::kReading) return {};
@@ -159,7 +159,7 @@ std::string_view TextFile::TakeQuietLines(std::string_view lineEnd, Quiet quiet,
       --length;
     }
     if (std::memchr(begin, '\r', length) != nullptr) break;
-    if (!quiet(std::string_view(begin, length))) break;
+    if (!inert(std::string_view(begin, length))) break;
     pos += n + 1;
     ++count;
   }
