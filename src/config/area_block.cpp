@@ -168,6 +168,108 @@ int ReadBack(ConfigReader& reader, std::int64_t from, std::int32_t fromLine, Are
   return reader.Rewind(here, hereLine, true);
 }
 
+// The block's record from its AREA line, met and logged.
+AreaRecord MeetArea(PassContext& pass, const ConfigLine& areaLine) {
+  AreaRecord area;
+  area.name = areaLine.argument;
+  area.enabled = (pass.everyAreaDue && pass.areaFilter.empty()) ||
+                 AreaWorked(areaLine, pass.areaFilter, ReadDate(pass.clock));
+  if (UpperText(area.name) == UpperText(pass.areaFilter)) pass.totals.areaFound = true;
+  area.number = ++pass.totals.areas;
+  if (pass.observer != nullptr) pass.observer->AreaMet(area);
+  pass.log.Status(" **>** Scaning area " + area.name + "...[" + NumberText(area.number) + "]");
+  return area;
+}
+
+// A block that is not due is copied as it stands until a WHEN line makes it
+// due (`due`), and then its limits and skip lines so far are read again.
+int StreamIdleLines(PassContext& pass, ConfigReader& reader, AreaRecord& area, SkipList& skips,
+                    bool& due) {
+  std::int64_t blockStart = reader.Tell();
+  std::int32_t blockLine = reader.lineNumber();
+  bool mustReadBack = false;
+  bool ended = false;
+  due = StreamUntilDue(pass, reader, area, mustReadBack, ended);
+  if (!due) return FirstError(pass, reader);
+  return mustReadBack ? ReadBack(reader, blockStart, blockLine, area, skips) : 0;
+}
+
+// What the entries of one worked block share.
+struct BlockWork {
+  PassContext& pass;
+  SkipList& skips;
+  AreaRecord& area;
+  HatchContext hatch;
+  BlockTotals totals;
+  std::vector<std::string> written;  // the lines an entry leaves in its place
+};
+
+// Works one DIRECTORY or FILE entry of a worked block: `keep` says whether
+// its line stays; the lines it leaves in its place go to `written`.
+int WorkEntry(BlockWork& work, const ConfigLine& line, bool& keep) {
+  PassContext& pass = work.pass;
+  // A run asked to stop works no further entry; its line stays as it is.
+  if (work.hatch.Interrupted()) {
+    if (pass.observer != nullptr) pass.observer->EntryNotReached(work.area);
+    return 0;
+  }
+  const bool directory = line.kind == LineKind::kDirectory;
+  EntryResult result =
+      directory ? ScanDirectory(work.hatch, line.entry, work.skips, work.totals, work.area)
+                : HatchFileEntry(work.hatch, line.entry, work.totals, work.area);
+  Add(pass.totals, result);
+  if (result.outputError != 0) return result.outputError;
+  keep = EntryStays(line.kind, result, line.entry.options);
+  // The files handed over are listed above the entry, in the order they
+  // went; a FILE entry that gives way leaves one line per file still waiting.
+  for (const std::string& name : result.recorded) work.written.push_back("Skip " + name);
+  if (!directory && !keep)
+    for (const std::string& path : result.waiting)
+      work.written.push_back(WaitingFileLine(line.whole, path));
+  return 0;
+}
+
+// Applies a held line of a block: limits, WHEN, and the entries while worked.
+int WorkLine(BlockWork& work, const ConfigLine& line, bool& keep) {
+  switch (line.kind) {
+    case LineKind::kSize:
+    case LineKind::kCount:
+      ApplyLimit(work.area, line);
+      return 0;
+    case LineKind::kWhen:
+      ApplyWhen(work.pass, work.area, line);
+      return 0;
+    case LineKind::kDirectory:
+    case LineKind::kFile:
+      return work.area.enabled ? WorkEntry(work, line, keep) : 0;
+    default:
+      return 0;
+  }
+}
+
+// Writes what an entry left in its place, then its line unless dropped.
+int WriteLines(BlockWork& work, const ConfigLine& line, bool keep) {
+  PassContext& pass = work.pass;
+  std::vector<std::string>& written = work.written;
+  for (const std::string& text : written)
+    if (int code = pass.out.WriteLine(text); code != 0) return code;
+  if (!written.empty() || !keep) {
+    // What took the entry's place, should the operator have saved the
+    // configuration meanwhile.
+    if (keep) written.emplace_back(line.whole);
+    pass.record.push_back(
+        EntryChange{work.area.name.str(), std::string(line.whole), std::move(written)});
+    written.clear();
+  }
+  if (keep) {
+    pass.out.WriteLine(line.whole);
+  } else {
+    pass.totals.dropped += 1;
+    if (pass.observer != nullptr) pass.observer->EntryDropped(work.area);
+  }
+  return 0;
+}
+
 }  // namespace
 
 bool AreaWorked(const ConfigLine& areaLine, std::string_view areaFilter, const DateParts& today) {
@@ -199,26 +301,11 @@ int CopyLine(TextFile& out, const ConfigLine& line) {
 }
 
 int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& areaLine) {
-  AreaRecord area;
-  area.name = areaLine.argument;
-  area.enabled = (pass.everyAreaDue && pass.areaFilter.empty()) ||
-                 AreaWorked(areaLine, pass.areaFilter, ReadDate(pass.clock));
-  if (UpperText(area.name) == UpperText(pass.areaFilter)) pass.totals.areaFound = true;
-  area.number = ++pass.totals.areas;
-  if (pass.observer != nullptr) pass.observer->AreaMet(area);
-  pass.log.Status(" **>** Scaning area " + area.name + "...[" + NumberText(area.number) + "]");
-
+  AreaRecord area = MeetArea(pass, areaLine);
   SkipList skips(pass.fs.NamesIgnoreCase());
   if (!area.enabled) {
-    std::int64_t blockStart = reader.Tell();
-    std::int32_t blockLine = reader.lineNumber();
-    bool mustReadBack = false;
-    bool ended = false;
-    bool due = StreamUntilDue(pass, reader, area, mustReadBack, ended);
-    if (!due) return FirstError(pass, reader);
-    if (mustReadBack) {
-      if (int code = ReadBack(reader, blockStart, blockLine, area, skips); code != 0) return code;
-    }
+    bool due = false;
+    if (int code = StreamIdleLines(pass, reader, area, skips, due); code != 0 || !due) return code;
   }
 
   // Hold the rest of the block: its skip lines must be known before the
@@ -232,10 +319,13 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
   }
   if (int code = FirstError(pass, reader); code != 0) return code;
 
-  HatchContext hatch{pass.fs,       pass.runner,       pass.log,      pass.out,
-                     pass.settings, pass.interruption, pass.observer, reader.file().handle()};
-  BlockTotals totals;
-  std::vector<std::string> written;  // the lines an entry leaves in its place
+  BlockWork work{pass,
+                 skips,
+                 area,
+                 HatchContext{pass.fs, pass.runner, pass.log, pass.out, pass.settings,
+                              pass.interruption, pass.observer, reader.file().handle()},
+                 {},
+                 {}};
   for (const HeldLines::Line& kept : held.lines) {
     line.whole = held.Whole(kept);
     line.raw = {};
@@ -244,60 +334,8 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
     line.byteOrderMark = kept.byteOrderMark;
     Classify(line, true);
     bool keep = true;
-    switch (line.kind) {
-      case LineKind::kSize:
-      case LineKind::kCount:
-        ApplyLimit(area, line);
-        break;
-      case LineKind::kWhen:
-        ApplyWhen(pass, area, line);
-        break;
-      case LineKind::kDirectory:
-        // A run asked to stop works no further entry; its line stays as it is.
-        if (area.enabled && hatch.Interrupted()) {
-          if (pass.observer != nullptr) pass.observer->EntryNotReached(area);
-        } else if (area.enabled) {
-          EntryResult result = ScanDirectory(hatch, line.entry, skips, totals, area);
-          Add(pass.totals, result);
-          if (result.outputError != 0) return result.outputError;
-          // The files handed over are listed above the entry, in the order they went.
-          for (const std::string& name : result.recorded) written.push_back("Skip " + name);
-          keep = EntryStays(line.kind, result, line.entry.options);
-        }
-        break;
-      case LineKind::kFile:
-        if (area.enabled && hatch.Interrupted()) {
-          if (pass.observer != nullptr) pass.observer->EntryNotReached(area);
-        } else if (area.enabled) {
-          EntryResult result = HatchFileEntry(hatch, line.entry, totals, area);
-          Add(pass.totals, result);
-          keep = EntryStays(line.kind, result, line.entry.options);
-          // A FILE entry that gives way leaves one line per file still waiting.
-          if (!keep) {
-            for (const std::string& path : result.waiting)
-              written.push_back(WaitingFileLine(line.whole, path));
-          }
-        }
-        break;
-      default:
-        break;
-    }
-    for (const std::string& text : written)
-      if (int code = pass.out.WriteLine(text); code != 0) return code;
-    if (!written.empty() || !keep) {
-      // What took the entry's place, should the operator have saved the
-      // configuration meanwhile.
-      if (keep) written.emplace_back(line.whole);
-      pass.record.push_back(
-          EntryChange{area.name.str(), std::string(line.whole), std::move(written)});
-      written.clear();
-    }
-    if (keep) {
-      pass.out.WriteLine(line.whole);
-    } else {
-      pass.totals.dropped += 1;
-      if (pass.observer != nullptr) pass.observer->EntryDropped(area);
-    }
+    if (int code = WorkLine(work, line, keep); code != 0) return code;
+    if (int code = WriteLines(work, line, keep); code != 0) return code;
     if (int code = FirstError(pass, reader); code != 0) return code;
   }
   return 0;

@@ -561,18 +561,7 @@ class Checker {
     const std::string_view text = entry.text.view();
     for (const ParsedEntry::Word& word : entry.words)
       WordProblem(text.substr(word.at, word.size), word.afterValue);
-    // A flag found inside a longer word counts all the same.
-    for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f) {
-      const std::size_t at = options.flagAt[f];
-      if (!options.Has(static_cast<EntryFlag>(f)) || entry.flagWord[f]) continue;
-      std::string where = at < entry.maskEnd ? "the mask " + Shown(entry.mask) : std::string();
-      for (std::size_t k = 0; k < kEntryValueNames.size() && where.empty(); ++k)
-        if (options.InValue(k, at)) where = "the " + std::string(kEntryValueNames[k]) + " value";
-      if (where.empty()) where = Shown(FirstWordView(text.substr(text.rfind(' ', at) + 1)));
-      Report(lineNo_, f == kDeleteFlag ? kError : kWarning,
-             std::string(kEntryFlagNames[f]) + " is found inside " + where +
-                 ": a flag counts anywhere in the line, so " + kFlagEffects[f]);
-    }
+    FlagsInside(entry);
     if (directory && entry.flagWord[kHiddenFlag])
       Note("-HIDDEN has no effect on a DIRECTORY entry");
     for (EntryValue k : {kDescValue, kOptionValue})
@@ -587,6 +576,23 @@ class Checker {
       if (upperDesc.view().find(UpperText(name).view()) != npos)
         return Note("the -DESC text holds " + Shown(name) +
                     ": the post program receives it as written");
+  }
+
+  // A flag found inside a longer word counts all the same.
+  void FlagsInside(const ParsedEntry& entry) {
+    const EntryOptions& options = entry.options;
+    const std::string_view text = entry.text.view();
+    for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f) {
+      const std::size_t at = options.flagAt[f];
+      if (!options.Has(static_cast<EntryFlag>(f)) || entry.flagWord[f]) continue;
+      std::string where = at < entry.maskEnd ? "the mask " + Shown(entry.mask) : std::string();
+      for (std::size_t k = 0; k < kEntryValueNames.size() && where.empty(); ++k)
+        if (options.InValue(k, at)) where = "the " + std::string(kEntryValueNames[k]) + " value";
+      if (where.empty()) where = Shown(FirstWordView(text.substr(text.rfind(' ', at) + 1)));
+      Report(lineNo_, f == kDeleteFlag ? kError : kWarning,
+             std::string(kEntryFlagNames[f]) + " is found inside " + where +
+                 ": a flag counts anywhere in the line, so " + kFlagEffects[f]);
+    }
   }
 
   // A word after the mask that is no value: what the run makes of it.
