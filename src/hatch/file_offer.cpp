@@ -65,6 +65,39 @@ bool HandedOverBefore(BlockTotals& totals, const FoundFile& file, bool remember)
                   : totals.pathsHandedOver.count(file.path) != 0;
 }
 
+// What a hand-over came to: counted, recorded, and told to the observer.
+Offered Outcome(const HatchContext& context, const AreaRecord& area, const FoundFile& file,
+                HandOver handOver, BlockTotals& totals, EntryResult& result) {
+  if (handOver == HandOver::kNotStarted || handOver == HandOver::kNotRun) {
+    // A program that never started handed nothing over: the file neither
+    // counts against the limits nor gets recorded.
+    totals.hatchedCount -= 1;
+    totals.hatchedBytes -= file.size;
+    result.notStarted += 1;
+    if (context.observer != nullptr)
+      context.observer->HandOverFailed(area, file.path, file.size, false);
+    // The reason first: a long path must not cut it off.
+    context.log.Error(" -> Not handed over, not recorded, its entry stays: " +
+                      ShortString(file.path));
+    return Offered::kNotStarted;
+  }
+  HandedOverBefore(totals, file, true);
+  result.handedOver += 1;
+  result.bytes += file.size;
+  // A file that went out but could not be deleted stays recorded; the
+  // failure is still one.
+  if (handOver == HandOver::kFailed || handOver == HandOver::kNotDeleted) result.failed += 1;
+  if (context.observer != nullptr) {
+    // Handed over means its program ended with 0; one that ended otherwise failed.
+    if (handOver == HandOver::kFailed) {
+      context.observer->HandOverFailed(area, file.path, file.size, true);
+    } else {
+      context.observer->HandedOver(area, file.path, file.size);
+    }
+  }
+  return handOver == HandOver::kChanged ? Offered::kChanged : Offered::kHandedOver;
+}
+
 }  // namespace
 
 Offered OfferFile(const HatchContext& context, const AreaRecord& area, const EntryOptions& options,
@@ -107,35 +140,8 @@ Offered OfferFile(const HatchContext& context, const AreaRecord& area, const Ent
     return Offered::kRefused;
   }
   context.log.Status(HatchingMessage(file.name, area, totals));
-  HandOver handOver = HatchFile(context, file.path, area, options, file.listed);
-  if (handOver == HandOver::kNotStarted || handOver == HandOver::kNotRun) {
-    // A program that never started handed nothing over: the file neither
-    // counts against the limits nor gets recorded.
-    totals.hatchedCount -= 1;
-    totals.hatchedBytes -= file.size;
-    result.notStarted += 1;
-    if (context.observer != nullptr)
-      context.observer->HandOverFailed(area, file.path, file.size, false);
-    // The reason first: a long path must not cut it off.
-    context.log.Error(" -> Not handed over, not recorded, its entry stays: " +
-                      ShortString(file.path));
-    return Offered::kNotStarted;
-  }
-  HandedOverBefore(totals, file, true);
-  result.handedOver += 1;
-  result.bytes += file.size;
-  // A file that went out but could not be deleted stays recorded; the
-  // failure is still one.
-  if (handOver == HandOver::kFailed || handOver == HandOver::kNotDeleted) result.failed += 1;
-  if (context.observer != nullptr) {
-    // Handed over means its program ended with 0; one that ended otherwise failed.
-    if (handOver == HandOver::kFailed) {
-      context.observer->HandOverFailed(area, file.path, file.size, true);
-    } else {
-      context.observer->HandedOver(area, file.path, file.size);
-    }
-  }
-  return handOver == HandOver::kChanged ? Offered::kChanged : Offered::kHandedOver;
+  return Outcome(context, area, file, HatchFile(context, file.path, area, options, file.listed),
+                 totals, result);
 }
 
 }  // namespace brimvel
