@@ -100,6 +100,25 @@ std::string ResolvedDirectory(FileSystem& real, const std::string& directory) {
   return resolved;
 }
 
+// One directory's files in the simulated world, under its resolved name.
+void MirrorDirectory(FileSystem& real, MemoryFileSystem& sim, const std::string& directory,
+                     const std::string& resolved, const std::vector<FoundEntry>& entries) {
+  sim.AddDirectory(resolved);
+  for (const FoundEntry& entry : entries) {
+    if ((entry.attributes & kAttrDirectory) != 0) continue;
+    std::string target;
+    FoundEntry named;
+    // A symbolic link is one more name of its target: what a -DELETE
+    // does to the one, the other shows.
+    if (real.LinkTarget(directory + entry.name, target) == 0 && real.Describe(target, named) == 0) {
+      if (!sim.Exists(target)) sim.AddSizedFile(target, named.size, named.time, named.attributes);
+      sim.AddLink(resolved + entry.name, target);
+    } else {
+      sim.AddSizedFile(resolved + entry.name, entry.size, entry.time, entry.attributes);
+    }
+  }
+}
+
 // The simulated world: every file the directories named by the
 // configuration's entries hold now, with their sizes and times, each under
 // its one name; every spelling of a directory and every symbolic link leads
@@ -128,21 +147,7 @@ int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& conf
     std::string resolved = ResolvedDirectory(real, directory);
     sim.AddAlias(directory, resolved);
     if (!mirrored.insert(resolved).second) continue;
-    sim.AddDirectory(resolved);
-    for (const FoundEntry& entry : entries) {
-      if ((entry.attributes & kAttrDirectory) != 0) continue;
-      std::string target;
-      FoundEntry named;
-      // A symbolic link is one more name of its target: what a -DELETE
-      // does to the one, the other shows.
-      if (real.LinkTarget(directory + entry.name, target) == 0 &&
-          real.Describe(target, named) == 0) {
-        if (!sim.Exists(target)) sim.AddSizedFile(target, named.size, named.time, named.attributes);
-        sim.AddLink(resolved + entry.name, target);
-      } else {
-        sim.AddSizedFile(resolved + entry.name, entry.size, entry.time, entry.attributes);
-      }
-    }
+    MirrorDirectory(real, sim, directory, resolved, entries);
   }
   return config.error();
 }
@@ -224,6 +229,66 @@ int PlanError(TextFile& out, const std::string& text, int code) {
   return code;
 }
 
+// The planned days, each a simulated run, from `day` on; `day` is the one
+// whose run failed when the result is not 0.
+int PlanDays(MemoryFileSystem& sim, const RunOptions& options, LocalTime& day, LocalTime& last,
+             PlanOutput& plan, Recorder& recorder, std::set<std::string>& goneOut) {
+  const std::string configName = options.configName.str();
+  // A run that hands nothing over and leaves the configuration as it was
+  // is repeated by every later day whose schedules fall alike, while the
+  // configuration stays so: those days are known without running them,
+  // which keeps a long plan's cost that of the days that change something.
+  std::string state;  // the configuration the schedules and quiet days belong to
+  std::vector<Schedule> schedules;
+  std::set<std::vector<bool>> quietDays;
+  for (int i = 0; i < options.planDays; ++i, day = NextDay(day)) {
+    last = day;
+    if (const MemoryFileSystem::File* now = sim.Find(configName); now && now->data != state) {
+      state = now->data;
+      schedules = SchedulesOf(configName, state);
+      quietDays.clear();
+    }
+    std::vector<bool> due = DueOn(schedules, day);
+    if (quietDays.count(due) != 0) continue;
+    recorder.handedOver_.clear();
+    if (int code = SimulateRun(sim, day, options, recorder); code != 0) return code;
+    for (const HandOverLine& line : recorder.handedOver_) {
+      plan.WriteLine(DateText(day) + "\t" + line.area + "\t" + line.path + "\t" +
+                     std::to_string(line.size));
+      goneOut.insert(line.area + "\t" + line.path);
+    }
+    const MemoryFileSystem::File* after = sim.Find(configName);
+    if (recorder.handedOver_.empty() && after != nullptr && after->data == state)
+      quietDays.insert(due);
+  }
+  return 0;
+}
+
+// What the run after the plan (`probe`) finds still waiting, by area, with
+// why; then the areas never due.
+void WriteWhatIsLeft(PlanOutput& plan, const RunOptions& options, const Recorder& recorder,
+                     const Recorder& probe, const std::set<std::string>& goneOut) {
+  std::map<std::string, std::vector<std::string>> waiting;  // by area
+  auto add = [&](const HandOverLine& line, bool heldBack) {
+    // A file that went out and would go again (-STAY) waits for nothing.
+    if (goneOut.count(line.area + "\t" + line.path) != 0) return;
+    std::string reason = recorder.due_.count(line.area) == 0 ? "area never due"
+                         : heldBack && probe.never_.count(line.path) != 0
+                             ? "larger than SIZE, never"
+                             : "held back by COUNT or SIZE";
+    waiting[line.area].push_back("waiting\t" + line.area + "\t" + line.path + "\t" +
+                                 std::to_string(line.size) + "\t" + reason);
+  };
+  for (const HandOverLine& line : probe.handedOver_) add(line, false);
+  for (const HandOverLine& line : probe.waiting_) add(line, true);
+  for (const std::string& area : recorder.order_)
+    for (const std::string& line : waiting[area]) plan.WriteLine(line);
+  for (const std::string& area : recorder.order_)
+    if (recorder.due_.count(area) == 0 &&
+        (options.areaFilter.empty() || SameUpper(area, UpperText(options.areaFilter))))
+      plan.WriteLine("never due\t" + area);
+}
+
 }  // namespace
 
 int RunPlan(const RunEnvironment& env, const RunOptions& options) {
@@ -261,35 +326,9 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
   Recorder recorder;
   LocalTime last = day;
   std::set<std::string> goneOut;  // area and path of every planned hand-over
-  // A run that hands nothing over and leaves the configuration as it was
-  // is repeated by every later day whose schedules fall alike, while the
-  // configuration stays so: those days are known without running them,
-  // which keeps a long plan's cost that of the days that change something.
-  std::string state;  // the configuration the schedules and quiet days belong to
-  std::vector<Schedule> schedules;
-  std::set<std::vector<bool>> quietDays;
-  for (int i = 0; i < options.planDays; ++i, day = NextDay(day)) {
-    last = day;
-    if (const MemoryFileSystem::File* now = sim.Find(configName); now && now->data != state) {
-      state = now->data;
-      schedules = SchedulesOf(configName, state);
-      quietDays.clear();
-    }
-    std::vector<bool> due = DueOn(schedules, day);
-    if (quietDays.count(due) != 0) continue;
-    recorder.handedOver_.clear();
-    if (int code = SimulateRun(sim, day, options, recorder); code != 0) {
-      plan.Flush();
-      return PlanError(out, "The run of " + DateText(day) + " would fail, no further plan", code);
-    }
-    for (const HandOverLine& line : recorder.handedOver_) {
-      plan.WriteLine(DateText(day) + "\t" + line.area + "\t" + line.path + "\t" +
-                     std::to_string(line.size));
-      goneOut.insert(line.area + "\t" + line.path);
-    }
-    const MemoryFileSystem::File* after = sim.Find(configName);
-    if (recorder.handedOver_.empty() && after != nullptr && after->data == state)
-      quietDays.insert(due);
+  if (int code = PlanDays(sim, options, day, last, plan, recorder, goneOut); code != 0) {
+    plan.Flush();
+    return PlanError(out, "The run of " + DateText(day) + " would fail, no further plan", code);
   }
 
   // What is left: one more run the day after, every area worked as if due.
@@ -301,25 +340,7 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
     plan.Flush();
     return PlanError(out, "The run after the plan would fail", code);
   }
-  std::map<std::string, std::vector<std::string>> waiting;  // by area
-  auto add = [&](const HandOverLine& line, bool heldBack) {
-    // A file that went out and would go again (-STAY) waits for nothing.
-    if (goneOut.count(line.area + "\t" + line.path) != 0) return;
-    std::string reason = recorder.due_.count(line.area) == 0 ? "area never due"
-                         : heldBack && probe.never_.count(line.path) != 0
-                             ? "larger than SIZE, never"
-                             : "held back by COUNT or SIZE";
-    waiting[line.area].push_back("waiting\t" + line.area + "\t" + line.path + "\t" +
-                                 std::to_string(line.size) + "\t" + reason);
-  };
-  for (const HandOverLine& line : probe.handedOver_) add(line, false);
-  for (const HandOverLine& line : probe.waiting_) add(line, true);
-  for (const std::string& area : recorder.order_)
-    for (const std::string& line : waiting[area]) plan.WriteLine(line);
-  for (const std::string& area : recorder.order_)
-    if (recorder.due_.count(area) == 0 &&
-        (options.areaFilter.empty() || SameUpper(area, UpperText(options.areaFilter))))
-      plan.WriteLine("never due\t" + area);
+  WriteWhatIsLeft(plan, options, recorder, probe, goneOut);
   return 0;
 }
 
