@@ -59,6 +59,55 @@ int RefuseBusy(const RunEnvironment& env, RunLog& log, const ShortString& config
   return FinishLog(env, log, 0, summary, RunEnd::kRefused);
 }
 
+// A mistyped -AREA would work nothing, yet a WHEN line could still turn
+// another block on: the names are known before anything is worked. False
+// when the run ends here, with `exitCode`.
+bool AreaNamed(const RunEnvironment& env, RunLog& log, const RunOptions& options,
+               RunSummary& summary, int& exitCode) {
+  bool found = false;
+  if (int failed =
+          FindAreaBlock(env.fs, options.configName.str(), options.areaFilter.view(), found);
+      failed != 0) {
+    exitCode = RuntimeError(env, log, failed);
+    return false;
+  }
+  if (found) return true;
+  log.Error(AreaMissingText(options.areaFilter.view(), options.configName.view()) +
+            ", nothing was worked");
+  if (options.errorLevel) log.Line(summary.Line());
+  exitCode = FinishLog(env, log, options.errorLevel ? 1 : 0, summary, RunEnd::kFailed);
+  return false;
+}
+
+// The end of a pass that was done: the day marked unless cut short, the
+// summary, and the exit code.
+int FinishRun(const RunEnvironment& env, RunLog& log, const RunOptions& options,
+              RunSummary& summary, const PassTotals& totals, bool deleteFailed) {
+  int signal = env.interruption ? env.interruption() : 0;
+  if (signal != 0) {
+    log.Error("Interrupted by signal " + std::to_string(signal) + ": " +
+              Plural(totals.handedOver, "file", "files") +
+              " handed over and recorded, the rest is left for the next run");
+  }
+  // A day cut short is not a day worked.
+  if (!options.dryRun && signal == 0) {
+    if (int failed = MarkWorkedToday(env.fs, env.console); failed != 0)
+      return RuntimeError(env, log, failed);
+  }
+  if (options.errorLevel) log.Line(summary.Line());
+  bool anyFailure = totals.AnyFailure() || summary.AnyFailed() || deleteFailed;
+  int exitCode = 0;
+  if (signal != 0) {
+    exitCode = 128 + signal;
+  } else if (options.errorLevel && anyFailure) {
+    exitCode = 1;
+  }
+  return FinishLog(env, log, exitCode, summary,
+                   signal != 0  ? RunEnd::kInterrupted
+                   : anyFailure ? RunEnd::kFailed
+                                : RunEnd::kOk);
+}
+
 }  // namespace
 
 std::string Banner() { return std::string("Brimvel {v") + BRIMVEL_VERSION + "W32}"; }
@@ -101,21 +150,9 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& su
     // A scheduler must see the failure, so the error number is the exit code.
     return code;
   }
-  // A mistyped -AREA would work nothing, yet a WHEN line could still turn
-  // another block on: the names are known before anything is worked.
-  if (!options.areaFilter.empty()) {
-    bool found = false;
-    if (int failed =
-            FindAreaBlock(env.fs, options.configName.str(), options.areaFilter.view(), found);
-        failed != 0)
-      return RuntimeError(env, log, failed);
-    if (!found) {
-      log.Error(AreaMissingText(options.areaFilter.view(), options.configName.view()) +
-                ", nothing was worked");
-      if (options.errorLevel) log.Line(summary.Line());
-      return FinishLog(env, log, options.errorLevel ? 1 : 0, summary, RunEnd::kFailed);
-    }
-  }
+  if (int exitCode = 0;
+      !options.areaFilter.empty() && !AreaNamed(env, log, options, summary, exitCode))
+    return exitCode;
 
   TextFile temp(env.fs, TempNameFor(realName, env.fs.DirectorySeparators()));
   TextFile merged(env.fs, realName + kMergingSuffix);
@@ -154,32 +191,9 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& su
     log.Error(" -> File " + ShortString(name) + " not deleted: " + ErrorText(failure, name));
     deleteFailed = true;
   });
-  const PassTotals& totals = context.totals;
-  int signal = env.interruption ? env.interruption() : 0;
-  if (signal != 0) {
-    log.Error("Interrupted by signal " + std::to_string(signal) + ": " +
-              Plural(totals.handedOver, "file", "files") +
-              " handed over and recorded, the rest is left for the next run");
-  }
-  // A day cut short is not a day worked.
-  if (!options.dryRun && signal == 0) {
-    if (int failed = MarkWorkedToday(env.fs, console); failed != 0)
-      return RuntimeError(env, log, failed);
-  }
-  if (options.errorLevel) log.Line(summary.Line());
-  bool anyFailure = totals.AnyFailure() || summary.AnyFailed() || deleteFailed;
-  int exitCode = 0;
-  if (signal != 0) {
-    exitCode = 128 + signal;
-  } else if (options.errorLevel && anyFailure) {
-    exitCode = 1;
-  }
   // `temp` is the new configuration: it stays open, and so locked, until
   // the run has ended.
-  return FinishLog(env, log, exitCode, summary,
-                   signal != 0  ? RunEnd::kInterrupted
-                   : anyFailure ? RunEnd::kFailed
-                                : RunEnd::kOk);
+  return FinishRun(env, log, options, summary, context.totals, deleteFailed);
 }
 
 }  // namespace brimvel
