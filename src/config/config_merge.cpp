@@ -6,6 +6,37 @@
 
 namespace brimvel {
 
+namespace {
+
+// The changes whose area an AREA line names; each of them counts the block.
+void ChangesOfBlock(const RunRecord& record, const ConfigLine& line, std::vector<int>& blocksFound,
+                    std::vector<std::size_t>& here) {
+  here.clear();
+  const ShortString name = UpperText(line.argument);
+  for (std::size_t i = 0; i < record.size(); ++i) {
+    if (UpperText(record[i].area) != name) continue;
+    blocksFound[i] += 1;
+    here.push_back(i);
+  }
+}
+
+// The change recorded for an entry line of the block, if any; each counts it.
+const EntryChange* ChangeOfEntry(const RunRecord& record, const ConfigLine& line,
+                                 const std::vector<std::size_t>& here,
+                                 std::vector<int>& entriesFound, bool& doubt) {
+  const EntryChange* change = nullptr;
+  for (std::size_t i : here) {
+    if (record[i].entry != line.whole) continue;
+    entriesFound[i] += 1;
+    // Two changes for one line cannot both be applied.
+    doubt = doubt || change != nullptr;
+    change = &record[i];
+  }
+  return change;
+}
+
+}  // namespace
+
 int MergeRecord(TextFile& edited, const RunRecord& record, TextFile& out, bool& applied) {
   applied = false;
   std::vector<int> blocksFound(record.size(), 0);
@@ -24,28 +55,15 @@ int MergeRecord(TextFile& edited, const RunRecord& record, TextFile& out, bool& 
     }
     const EntryChange* change = nullptr;
     switch (line.kind) {
-      case LineKind::kArea: {
-        here.clear();
-        const ShortString name = UpperText(line.argument);
-        for (std::size_t i = 0; i < record.size(); ++i) {
-          if (UpperText(record[i].area) != name) continue;
-          blocksFound[i] += 1;
-          here.push_back(i);
-        }
+      case LineKind::kArea:
+        ChangesOfBlock(record, line, blocksFound, here);
         break;
-      }
       case LineKind::kEnd:
         here.clear();
         break;
       case LineKind::kDirectory:
       case LineKind::kFile:
-        for (std::size_t i : here) {
-          if (record[i].entry != line.whole) continue;
-          entriesFound[i] += 1;
-          // Two changes for one line cannot both be applied.
-          doubt = doubt || change != nullptr;
-          change = &record[i];
-        }
+        change = ChangeOfEntry(record, line, here, entriesFound, doubt);
         break;
       default:
         break;

@@ -49,6 +49,34 @@ int Install(FileSystem& fs, const std::string& copy, const std::string& original
   return fs.Replace(copy, original);
 }
 
+// Starts the editor on the copy and reads back what it left; false, with
+// `result` set, when the edit failed.
+bool EditCopy(const RunEnvironment& env, const std::string& configName, const std::string& copy,
+              std::string& edited, int& result) {
+  TextFile& out = env.errors;
+  int editorExit = 0;
+  if (int code = env.edit(copy, editorExit); code != 0) {
+    out.WriteLine("brimvel: the editor ($VISUAL, $EDITOR) could not be started: " +
+                  std::string(ErrorText(code, "editor").view()));
+    result = code;
+    return false;
+  }
+  if (int code = ReadWhole(env.fs, copy, edited); code != 0 || editorExit != 0) {
+    out.WriteLine("brimvel: the editor failed, " + configName + " is left as it was");
+    result = code != 0 ? code : 1;
+    return false;
+  }
+  return true;
+}
+
+// The operator's choice after findings: E, X, or anything else to quit
+// (also at the end of the input).
+char AskWhatNow(const RunEnvironment& env) {
+  env.errors.Write("What now? (e)dit again, (x) install anyway, (q)uit without installing: ");
+  std::string answer = env.ask ? env.ask() : std::string();
+  return answer.empty() ? 'q' : UpperChar(answer[0]);
+}
+
 }  // namespace
 
 int EditConfiguration(const RunEnvironment& env, const std::string& configName) {
@@ -84,18 +112,7 @@ int EditConfiguration(const RunEnvironment& env, const std::string& configName) 
     return failed;
   };
   while (code == 0) {
-    int editorExit = 0;
-    if (code = env.edit(copy, editorExit); code != 0) {
-      out.WriteLine("brimvel: the editor ($VISUAL, $EDITOR) could not be started: " +
-                    std::string(ErrorText(code, "editor").view()));
-      result = code;
-      break;
-    }
-    if (code = ReadWhole(env.fs, copy, edited); code != 0 || editorExit != 0) {
-      out.WriteLine("brimvel: the editor failed, " + configName + " is left as it was");
-      result = code != 0 ? code : 1;
-      break;
-    }
+    if (!EditCopy(env, configName, copy, edited, result)) break;
     if (edited == original) {
       out.WriteLine("brimvel: " + configName + " unchanged");
       break;
@@ -105,9 +122,7 @@ int EditConfiguration(const RunEnvironment& env, const std::string& configName) 
       result = install();
       break;
     }
-    out.Write("What now? (e)dit again, (x) install anyway, (q)uit without installing: ");
-    std::string answer = env.ask ? env.ask() : std::string();
-    char choice = answer.empty() ? 'q' : UpperChar(answer[0]);
+    char choice = AskWhatNow(env);
     if (choice == 'X') {
       result = install();
       break;

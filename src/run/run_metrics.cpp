@@ -96,6 +96,20 @@ struct Totals {
   std::int64_t dropped = 0;
 };
 
+// A sample's name{label="value"}: the name, and the value up to the closing
+// quote and brace (empty without one); false when the braces are malformed.
+bool SplitKey(std::string_view key, std::string_view& name, std::string_view& label) {
+  name = key.substr(0, key.find('{'));
+  label = {};
+  if (name.size() == key.size()) return true;
+  std::size_t quote = key.find('"');
+  if (quote == std::string_view::npos || key.size() < quote + 3 ||
+      key.substr(key.size() - 2) != "\"}")
+    return false;
+  label = key.substr(quote + 1, key.size() - quote - 3);
+  return true;
+}
+
 void ReadTotals(std::string_view text, Totals& totals) {
   while (!text.empty()) {
     std::size_t end = text.find('\n');
@@ -108,17 +122,8 @@ void ReadTotals(std::string_view text, Totals& totals) {
     std::int64_t value = 0;
     auto [rest, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error != std::errc() || rest != number.data() + number.size() || value < 0) continue;
-    // name{label="value"}: the value up to the closing quote and brace.
-    std::string_view key = line.substr(0, blank);
-    std::string_view name = key.substr(0, key.find('{'));
-    std::string_view label;
-    if (name.size() < key.size()) {
-      std::size_t quote = key.find('"');
-      if (quote == std::string_view::npos || key.size() < quote + 3 ||
-          key.substr(key.size() - 2) != "\"}")
-        continue;
-      label = key.substr(quote + 1, key.size() - quote - 3);
-    }
+    std::string_view name, label;
+    if (!SplitKey(line.substr(0, blank), name, label)) continue;
     if (name == "brimvel_entries_dropped_total") totals.dropped = value;
     if (name == "brimvel_runs_total") totals.runs[std::string(label)] = value;
     for (const PerArea& metric : kPerArea)
