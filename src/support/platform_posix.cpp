@@ -128,6 +128,20 @@ int LockStillNamed(int fd, const std::string& name) {
   return StillNamedAt(fd, name);
 }
 
+// A regular file already at the temporary name: kSharingViolation when a
+// working run holds it, 0 when it may go; `gone` when it vanished meanwhile.
+int HeldByRun(const std::string& name, bool& gone) {
+  gone = false;
+  int old = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (old < 0) {
+    gone = errno == ENOENT;
+    return gone ? 0 : NameError(name, errno);
+  }
+  int code = LockStillNamed(old, name);
+  close(old);
+  return code == kSharingViolation ? code : 0;
+}
+
 // The temporary file, which is the run lock too, is always made new and
 // never opened through a link. One that is there already is either locked by
 // a working run (32) or left behind; that one is removed by its name, never
@@ -150,14 +164,9 @@ int OpenTemporary(const std::string& name, Handle& handle) {
     if (lstat(name.c_str(), &info) != 0) continue;
     if (S_ISDIR(info.st_mode)) return kAccessDenied;
     if (S_ISREG(info.st_mode)) {
-      int old = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-      if (old < 0) {
-        if (errno == ENOENT) continue;
-        return NameError(name, errno);
-      }
-      int code = LockStillNamed(old, name);
-      close(old);
-      if (code == kSharingViolation) return code;
+      bool gone = false;
+      if (int code = HeldByRun(name, gone); code != 0) return code;
+      if (gone) continue;
     }
     if (unlink(name.c_str()) != 0 && errno != ENOENT) return NameError(name, errno);
   }

@@ -40,6 +40,22 @@ bool MaskMatches(std::string_view pattern, std::string_view name) {
   return MatchFrom(pattern, name);
 }
 
+namespace {
+
+// From a pair of prefixes that some text matches, the longer pairs it reaches.
+void ReachFrom(std::vector<std::vector<char>>& reach, std::string_view a, std::string_view b,
+               std::size_t i, std::size_t j) {
+  bool starA = i < a.size() && a[i] == '*', starB = j < b.size() && b[j] == '*';
+  if (starA) reach[i + 1][j] = 1;  // a star that matches nothing
+  if (starB) reach[i][j + 1] = 1;
+  if (i == a.size() || j == b.size()) return;
+  if (starA) reach[i][j + 1] = 1;  // a star that takes the other's next character
+  if (starB) reach[i + 1][j] = 1;
+  if (a[i] == '?' || b[j] == '?' || UpperChar(a[i]) == UpperChar(b[j])) reach[i + 1][j + 1] = 1;
+}
+
+}  // namespace
+
 bool MasksMeet(std::string_view a, std::string_view b) {
   if (a == "*.*") a = "*";
   if (b == "*.*") b = "*";
@@ -47,16 +63,8 @@ bool MasksMeet(std::string_view a, std::string_view b) {
   std::vector<std::vector<char>> reach(a.size() + 1, std::vector<char>(b.size() + 1, 0));
   reach[0][0] = 1;
   for (std::size_t i = 0; i <= a.size(); ++i)
-    for (std::size_t j = 0; j <= b.size(); ++j) {
-      if (reach[i][j] == 0) continue;
-      bool starA = i < a.size() && a[i] == '*', starB = j < b.size() && b[j] == '*';
-      if (starA) reach[i + 1][j] = 1;  // a star that matches nothing
-      if (starB) reach[i][j + 1] = 1;
-      if (i == a.size() || j == b.size()) continue;
-      if (starA) reach[i][j + 1] = 1;  // a star that takes the other's next character
-      if (starB) reach[i + 1][j] = 1;
-      if (a[i] == '?' || b[j] == '?' || UpperChar(a[i]) == UpperChar(b[j])) reach[i + 1][j + 1] = 1;
-    }
+    for (std::size_t j = 0; j <= b.size(); ++j)
+      if (reach[i][j] != 0) ReachFrom(reach, a, b, i, j);
   return reach[a.size()][b.size()] != 0;
 }
 
