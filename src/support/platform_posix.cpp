@@ -129,8 +129,8 @@ int LockStillNamed(int fd, const std::string& name) {
 }
 
 // A regular file already at the temporary name: kSharingViolation when a
-// working run holds it, 0 when it may go; `gone` when it vanished meanwhile.
-int HeldByRun(const std::string& name, bool& gone) {
+// working run holds it; otherwise it is removed, `gone` either way.
+int RemoveLeftBehind(const std::string& name, bool& gone) {
   gone = false;
   int old = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (old < 0) {
@@ -138,8 +138,16 @@ int HeldByRun(const std::string& name, bool& gone) {
     return gone ? 0 : NameError(name, errno);
   }
   int code = LockStillNamed(old, name);
+  if (code == kSharingViolation) {
+    close(old);
+    return code;
+  }
+  // Removed while still locked: a run that made the file a moment ago and
+  // locks it only now must find it unnamed, or two runs would both work.
+  code = unlink(name.c_str()) != 0 && errno != ENOENT ? NameError(name, errno) : 0;
   close(old);
-  return code == kSharingViolation ? code : 0;
+  gone = code == 0;
+  return code;
 }
 
 // The temporary file, which is the run lock too, is always made new and
@@ -165,8 +173,8 @@ int OpenTemporary(const std::string& name, Handle& handle) {
     if (S_ISDIR(info.st_mode)) return kAccessDenied;
     if (S_ISREG(info.st_mode)) {
       bool gone = false;
-      if (int code = HeldByRun(name, gone); code != 0) return code;
-      if (gone) continue;
+      if (int code = RemoveLeftBehind(name, gone); code != 0) return code;
+      continue;
     }
     if (unlink(name.c_str()) != 0 && errno != ENOENT) return NameError(name, errno);
   }
