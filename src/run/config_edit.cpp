@@ -11,19 +11,6 @@ namespace {
 
 constexpr const char* kEditSuffix = ".edit";
 
-int ReadWhole(FileSystem& fs, const std::string& name, std::string& bytes) {
-  bytes.clear();
-  Handle handle = kNoHandle;
-  if (int code = fs.Open(name, OpenKind::kReadExisting, handle); code != 0) return code;
-  char buffer[4096];
-  std::size_t got = 0;
-  int code = 0;
-  while ((code = fs.Read(handle, buffer, sizeof buffer, got)) == 0 && got > 0)
-    bytes.append(buffer, got);
-  fs.Close(handle);
-  return code;
-}
-
 // The copy is made new, never through a name left in its place (a link to
 // another file), and is no more open to others than the original.
 int WriteCopy(FileSystem& fs, const std::string& original, const std::string& name,
@@ -61,7 +48,7 @@ bool EditCopy(const RunEnvironment& env, const std::string& configName, const st
     result = code;
     return false;
   }
-  if (int code = ReadWhole(env.fs, copy, edited); code != 0 || editorExit != 0) {
+  if (int code = ReadWholeFile(env.fs, copy, edited); code != 0 || editorExit != 0) {
     out.WriteLine("brimvel: the editor failed, " + configName + " is left as it was");
     result = code != 0 ? code : 1;
     return false;
@@ -94,7 +81,7 @@ int EditConfiguration(const RunEnvironment& env, const std::string& configName) 
   }
   std::string original, edited;
   const std::string copy = realName + kEditSuffix;
-  int code = ReadWhole(env.fs, realName, original);
+  int code = ReadWholeFile(env.fs, realName, original);
   if (code == 0) code = WriteCopy(env.fs, realName, copy, original);
   if (code != 0)
     out.WriteLine("brimvel: " + configName + " cannot be copied for editing: " +

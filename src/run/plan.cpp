@@ -77,18 +77,6 @@ std::string DateText(const LocalTime& day) {
   return text;
 }
 
-int ReadWhole(FileSystem& fs, const std::string& name, std::string& text) {
-  Handle handle = kNoHandle;
-  if (int code = fs.Open(name, OpenKind::kReadExisting, handle); code != 0) return code;
-  char buffer[64 * 1024];
-  std::size_t got = 0;
-  int code = 0;
-  while ((code = fs.Read(handle, buffer, sizeof buffer, got)) == 0 && got > 0)
-    text.append(buffer, got);
-  fs.Close(handle);
-  return code;
-}
-
 // The one name of a directory, ending in a separator: how the runs reach
 // its files, whatever the spelling.
 std::string ResolvedDirectory(FileSystem& real, const std::string& directory) {
@@ -295,7 +283,7 @@ int RunPlan(const RunEnvironment& env, const RunOptions& options) {
   TextFile& out = env.console;
   const std::string configName = options.configName.str();
   std::string text;
-  if (int code = ReadWhole(env.fs, configName, text); code != 0)
+  if (int code = ReadWholeFile(env.fs, configName, text); code != 0)
     return PlanError(out, "Can't open configuration file " + configName + ", no plan", code);
   if (!options.areaFilter.empty()) {
     bool found = false;

@@ -144,18 +144,6 @@ void Sample(std::string& out, std::string_view name, std::string_view label, std
   out.append(" ").append(std::to_string(number)).append("\n");
 }
 
-int ReadAll(FileSystem& fs, const std::string& name, std::string& text) {
-  Handle handle = kNoHandle;
-  if (int code = fs.Open(name, OpenKind::kReadExisting, handle); code != 0) return code;
-  std::array<char, 4096> buffer{};
-  std::size_t got = 0;
-  int code = 0;
-  while ((code = fs.Read(handle, buffer.data(), buffer.size(), got)) == 0 && got > 0)
-    text.append(buffer.data(), got);
-  fs.Close(handle);
-  return code;
-}
-
 }  // namespace
 
 std::string MetricsText(std::string_view previous, const RunSummary& summary, int exitCode,
@@ -209,7 +197,7 @@ int WriteMetricsFile(FileSystem& fs, const std::string& name, const RunSummary& 
   if (int code = fs.Open(copy, OpenKind::kCreateLocked, handle); code != 0) return code;
   std::string previous;
   // A file not there yet starts every counter at 0.
-  int code = ReadAll(fs, real, previous);
+  int code = ReadWholeFile(fs, real, previous);
   if (code == kFileNotFound) code = 0;
   std::string text = MetricsText(previous, summary, exitCode, unixTime);
   if (code == 0) code = fs.Write(handle, text.data(), text.size());

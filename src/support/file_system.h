@@ -123,4 +123,19 @@ class FileSystem {
   virtual std::string_view LineEnd() const = 0;
 };
 
+// Every byte of a file, read through the interface; 0 or the code of the
+// failure to open or read it.
+inline int ReadWholeFile(FileSystem& fs, const std::string& name, std::string& bytes) {
+  bytes.clear();
+  Handle handle = kNoHandle;
+  if (int code = fs.Open(name, OpenKind::kReadExisting, handle); code != 0) return code;
+  char buffer[64 * 1024];
+  std::size_t got = 0;
+  int code = 0;
+  while ((code = fs.Read(handle, buffer, sizeof buffer, got)) == 0 && got > 0)
+    bytes.append(buffer, got);
+  fs.Close(handle);
+  return code;
+}
+
 }  // namespace brimvel
