@@ -443,6 +443,21 @@ int RealFileSystem::Describe(const std::string& name, FoundEntry& entry) {
 // travels in quotes.
 std::size_t RealProcessRunner::CommandLimit() const { return 32767 - 1 - 2; }
 
+namespace {
+
+// A started program's end: its exit code, or 1 when that cannot be read.
+int WaitForExit(PROCESS_INFORMATION& started, int& exitCode) {
+  CloseHandle(started.hThread);
+  WaitForSingleObject(started.hProcess, INFINITE);
+  DWORD result = 0;
+  if (!GetExitCodeProcess(started.hProcess, &result)) result = 1;
+  CloseHandle(started.hProcess);
+  exitCode = static_cast<int>(result);
+  return 0;
+}
+
+}  // namespace
+
 int RealProcessRunner::RunAndWait(const std::string& program, const std::string& parameters,
                                   int& exitCode) {
   exitCode = 0;
@@ -480,13 +495,7 @@ int RealProcessRunner::RunAndWait(const std::string& program, const std::string&
     return code;
   }
   if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
-  CloseHandle(started.hThread);
-  WaitForSingleObject(started.hProcess, INFINITE);
-  DWORD result = 0;
-  if (!GetExitCodeProcess(started.hProcess, &result)) result = 1;
-  CloseHandle(started.hProcess);
-  exitCode = static_cast<int>(result);
-  return 0;
+  return WaitForExit(started, exitCode);
 }
 
 int RunEditor(const std::string& file, int& exitCode) {
@@ -505,13 +514,7 @@ int RunEditor(const std::string& file, int& exitCode) {
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                       &startup, &started))
     return LastError();
-  CloseHandle(started.hThread);
-  WaitForSingleObject(started.hProcess, INFINITE);
-  DWORD result = 0;
-  if (!GetExitCodeProcess(started.hProcess, &result)) result = 1;
-  CloseHandle(started.hProcess);
-  exitCode = static_cast<int>(result);
-  return 0;
+  return WaitForExit(started, exitCode);
 }
 
 LocalTime RealClock::Now() const {
