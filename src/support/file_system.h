@@ -101,8 +101,7 @@ class FileSystem {
   }
   // When `name` is a symbolic link: 0, and the one name of what it leads to
   // (see ResolvedName). Otherwise 2, or the code of a failure.
-  virtual int LinkTarget(const std::string& name, std::string& target) {
-    (void)name, (void)target;
+  virtual int LinkTarget(const std::string& /*name*/, std::string& /*target*/) {
     return kFileNotFound;
   }
 

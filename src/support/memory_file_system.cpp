@@ -98,20 +98,18 @@ void MemoryFileSystem::AddSizedFile(const std::string& name, std::uint64_t size,
   file.attributes = attributes;
 }
 
+std::string MemoryFileSystem::AsDirectory(std::string name) const {
+  if (!name.empty() && separators_.find(name.back()) == std::string::npos)
+    name += separators_.front();
+  return name;
+}
+
 void MemoryFileSystem::AddDirectory(const std::string& name) {
-  std::string directory = name;
-  if (!directory.empty() && directory.back() != '/') directory += '/';
-  directories_.insert(Key(directory));
+  directories_.insert(Key(AsDirectory(name)));
 }
 
 void MemoryFileSystem::AddAlias(const std::string& spelling, const std::string& directory) {
-  std::string from = spelling;
-  std::string to = directory;
-  for (std::string* name : {&from, &to})
-    if (!name->empty() && separators_.find(name->back()) == std::string::npos)
-      *name += separators_.front();
-  std::string target = Canonical(to);
-  aliases_[Folded(Canonical(from))] = target;
+  aliases_[Key(AsDirectory(spelling))] = Canonical(AsDirectory(directory));
 }
 
 void MemoryFileSystem::AddLink(const std::string& name, const std::string& target) {
@@ -149,9 +147,7 @@ void MemoryFileSystem::SetReadOnly(const std::string& name, bool readOnly) {
 }
 
 void MemoryFileSystem::FailDirectory(const std::string& directory, int code) {
-  std::string name = directory;
-  if (!name.empty() && name.back() != '/') name += '/';
-  failingDirectories_[Key(name)] = code;
+  failingDirectories_[Key(AsDirectory(directory))] = code;
 }
 
 void MemoryFileSystem::LockByOther(const std::string& name) {
@@ -313,6 +309,12 @@ int MemoryFileSystem::CopyPermissions(const std::string& from, const std::string
 
 namespace {
 
+FoundEntry Listed(const std::string& name, const MemoryFileSystem::File& file) {
+  std::uint64_t size =
+      file.listedSize >= 0 ? static_cast<std::uint64_t>(file.listedSize) : file.data.size();
+  return FoundEntry{name, file.attributes, file.time, size};
+}
+
 FileStamp StampOfFile(const MemoryFileSystem::File& file) {
   const std::int64_t written = file.time.time_since_epoch().count();
   return FileStamp{0, file.id, static_cast<std::int64_t>(file.data.size()), written, written};
@@ -359,9 +361,7 @@ int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>
       subdirectories.insert(rest.substr(0, slash));
       continue;
     }
-    std::uint64_t size =
-        file.listedSize >= 0 ? static_cast<std::uint64_t>(file.listedSize) : file.data.size();
-    entries.push_back(FoundEntry{rest, file.attributes, file.time, size});
+    entries.push_back(Listed(rest, file));
   }
   // A link is listed as its target, while the target is there.
   for (auto it = links_.lower_bound(prefix);
@@ -370,9 +370,7 @@ int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>
     std::string rest = it->second.shown.substr(prefix.size());
     if (target == files_.end() || rest.find_first_of(separators_) != std::string::npos) continue;
     const File& file = *target->second;
-    std::uint64_t size =
-        file.listedSize >= 0 ? static_cast<std::uint64_t>(file.listedSize) : file.data.size();
-    entries.push_back(FoundEntry{rest, file.attributes, file.time, size});
+    entries.push_back(Listed(rest, file));
   }
   for (auto it = directories_.upper_bound(prefix);
        it != directories_.end() && it->compare(0, prefix.size(), prefix) == 0; ++it) {
@@ -390,19 +388,14 @@ int MemoryFileSystem::Describe(const std::string& name, FoundEntry& entry) {
   if (int code = DirectoryFailure(name); code != 0) return code;
   File* file = Find(name);
   if (file == nullptr) {
-    std::string directory = name;
-    if (!directory.empty() && separators_.find(directory.back()) == std::string::npos)
-      directory += separators_.front();
-    if (name.empty() || !DirectoryExists(directory)) return kFileNotFound;
+    if (name.empty() || !DirectoryExists(AsDirectory(name))) return kFileNotFound;
     std::string base = name.substr(DirectoryOf(name).size());
     entry = FoundEntry{base, kAttrDirectory, {}, 0};
     return 0;
   }
   auto link = links_.find(Key(name));
   std::string shown = link != links_.end() ? link->second.shown : shownNames_.at(Key(name));
-  std::uint64_t size =
-      file->listedSize >= 0 ? static_cast<std::uint64_t>(file->listedSize) : file->data.size();
-  entry = FoundEntry{shown.substr(DirectoryOf(shown).size()), file->attributes, file->time, size};
+  entry = Listed(shown.substr(DirectoryOf(shown).size()), *file);
   return 0;
 }
 

@@ -100,6 +100,8 @@ class MemoryFileSystem : public FileSystem {
   };
 
   std::string Key(const std::string& name) const;
+  // The name ending in a separator, as a directory's is kept.
+  std::string AsDirectory(std::string name) const;
   File& NewFile(const std::string& name, std::string data, FileTime time);
   std::string Canonical(const std::string& name) const;
   std::string Folded(std::string name) const;

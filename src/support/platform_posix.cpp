@@ -23,7 +23,6 @@
 #include "support/command_line.h"
 #include "support/platform.h"
 #include "support/search.h"
-#include "support/string_utils.h"
 
 extern char** environ;
 
@@ -80,13 +79,14 @@ int MapErrno(int error) {
 
 int LastError() { return MapErrno(errno); }
 
+std::int64_t Nanoseconds(const struct timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
 FileStamp StampOfStat(const struct stat& info) {
-  auto nanoseconds = [](const struct timespec& t) {
-    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-  };
   return FileStamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                   static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim),
-                   nanoseconds(info.st_ctim)};
+                   static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim),
+                   Nanoseconds(info.st_ctim)};
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -388,10 +388,7 @@ int RealFileSystem::RealName(const std::string& name, std::string& real) {
   struct stat info;
   if (lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return 0;
   // A broken link stays as it is: opening it says what is wrong.
-  if (char* resolved = realpath(name.c_str(), nullptr)) {
-    real = resolved;
-    std::free(resolved);
-  }
+  ResolvedName(name, real);
   return 0;
 }
 
@@ -460,8 +457,7 @@ bool DescribeAs(const std::string& path, const std::string& name, FoundEntry& en
   entry.size = static_cast<std::uint64_t>(info.st_size);
   entry.device = static_cast<std::uint64_t>(info.st_dev);
   entry.fileIndex = static_cast<std::uint64_t>(info.st_ino);
-  entry.writeTime =
-      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  entry.writeTime = Nanoseconds(info.st_mtim);
   return true;
 }
 
@@ -515,8 +511,7 @@ int RealFileSystem::LinkTarget(const std::string& name, std::string& target) {
 }
 
 int RealFileSystem::Describe(const std::string& name, FoundEntry& entry) {
-  std::size_t slash = name.rfind('/');
-  std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+  std::string base = name.substr(name.rfind('/') + 1);  // npos + 1 is 0: the whole name
   struct stat info;
   if (stat(name.c_str(), &info) != 0) return NameError(name, errno);
   return DescribeAs(name, base, entry) ? 0 : kFileNotFound;

@@ -50,45 +50,48 @@ constexpr DWORD kLockByteHigh = 0x40000000;
 constexpr DWORD kAppendAccess = GENERIC_READ | FILE_APPEND_DATA;
 
 HWND consoleWindow = nullptr;
-char* savedTitle = nullptr;
+std::string savedTitle;
 
-int LastError() {
-  DWORD code = GetLastError();
-  return code == 0 ? kAccessDenied : static_cast<int>(code);
-}
+// A failure that leaves no code is still a failure.
+int ErrorCode(DWORD code) { return code == 0 ? kAccessDenied : static_cast<int>(code); }
+int LastError() { return ErrorCode(GetLastError()); }
 
 HANDLE ToHandle(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 Handle FromHandle(HANDLE handle) { return reinterpret_cast<Handle>(handle); }
 
-std::string AnsiName(const std::string& name) {
-  std::string converted(name.size() + 1, '\0');
-  OemToCharA(name.c_str(), converted.data());
-  converted.resize(std::strlen(converted.c_str()));
-  return converted;
-}
-
-std::string OemName(const char* name) {
+// A name in the other code page, which has as many bytes.
+std::string Converted(const char* name, BOOL(WINAPI* convert)(LPCSTR, LPSTR)) {
   std::string converted(std::strlen(name) + 1, '\0');
-  CharToOemA(name, converted.data());
+  convert(name, converted.data());
   converted.resize(std::strlen(converted.c_str()));
   return converted;
 }
+std::string AnsiName(const std::string& name) { return Converted(name.c_str(), OemToCharA); }
+std::string OemName(const char* name) { return Converted(name, CharToOemA); }
+
+// A 64-bit value the system hands over in two halves.
+std::uint64_t Join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
 
 FileTime LocalWriteTime(const FILETIME& written) {
   FILETIME local;
   if (!FileTimeToLocalFileTime(&written, &local)) return {};
   // Ticks of 100 ns since 1601; 11644473600 seconds lie between 1601 and 1970.
-  const std::uint64_t ticks =
-      (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+  const std::uint64_t ticks = Join(local.dwHighDateTime, local.dwLowDateTime);
   return FileTime{std::chrono::seconds{static_cast<std::int64_t>(ticks / 10000000) - 11644473600}};
+}
+
+// A handle for the file's attributes only: it passes every share mode.
+HANDLE OpenAttributes(const std::string& name) {
+  return CreateFileA(AnsiName(name).c_str(), FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // The lock proper is a byte-range lock far beyond any data, so it hinders
 // no read or write; it follows the file through the move and dies with
 // the handle, that is with the process at the latest.
 int LockByte(HANDLE file, bool exclusive) {
-  OVERLAPPED at;
-  std::memset(&at, 0, sizeof at);
+  OVERLAPPED at{};
   at.OffsetHigh = kLockByteHigh;
   DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
   if (LockFileEx(file, flags, 0, 1, 0, &at)) return 0;
@@ -170,10 +173,7 @@ int RealFileSystem::Open(const std::string& name, OpenKind kind, Handle& handle)
 int RealFileSystem::LockShared(Handle handle) { return LockByte(ToHandle(handle), false); }
 
 int RealFileSystem::StillNamed(Handle handle, const std::string& name) {
-  // Attribute access only: it passes every share mode.
-  HANDLE named = CreateFileA(AnsiName(name).c_str(), FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE named = OpenAttributes(name);
   if (named == INVALID_HANDLE_VALUE) return kSharingViolation;
   BY_HANDLE_FILE_INFORMATION held, now;
   bool known = GetFileInformationByHandle(ToHandle(handle), &held) &&
@@ -194,7 +194,7 @@ int RealFileSystem::Read(Handle handle, char* buffer, std::size_t size, std::siz
     DWORD code = GetLastError();
     // A pipe whose writer has gone is at its end, not in error.
     if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;
-    return code == 0 ? kAccessDenied : static_cast<int>(code);
+    return ErrorCode(code);
   }
   got = read;
   return 0;
@@ -326,21 +326,18 @@ int RealFileSystem::RealName(const std::string& name, std::string& real) {
 int RealFileSystem::Stamp(Handle handle, FileStamp& stamp) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(ToHandle(handle), &info)) return LastError();
-  auto join = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
   std::int64_t written = static_cast<std::int64_t>(
-      join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+      Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
   // Windows keeps no change time apart from the write time.
-  stamp = FileStamp{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
-                    static_cast<std::int64_t>(join(info.nFileSizeHigh, info.nFileSizeLow)),
+  stamp = FileStamp{info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow),
+                    static_cast<std::int64_t>(Join(info.nFileSizeHigh, info.nFileSizeLow)),
                     written * 100, written * 100};
   return 0;
 }
 
 int RealFileSystem::StampOf(const std::string& name, FileStamp& stamp) {
   if (name.empty()) return kFileNotFound;
-  HANDLE named = CreateFileA(AnsiName(name).c_str(), FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE named = OpenAttributes(name);
   if (named == INVALID_HANDLE_VALUE) return LastError();
   int code = Stamp(FromHandle(named), stamp);
   CloseHandle(named);
@@ -376,10 +373,9 @@ FoundEntry Entry(const WIN32_FIND_DATAA& found) {
       found.dwFileAttributes &
       (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrVolume | kAttrDirectory | kAttrArchive));
   entry.time = LocalWriteTime(found.ftLastWriteTime);
-  entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  entry.size = Join(found.nFileSizeHigh, found.nFileSizeLow);
   entry.writeTime = static_cast<std::int64_t>(
-      (static_cast<std::uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
-      found.ftLastWriteTime.dwLowDateTime);
+      Join(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime));
   return entry;
 }
 
@@ -411,7 +407,7 @@ int RealFileSystem::List(const std::string& directory, std::vector<FoundEntry>& 
   } while (FindNextFileA(search, &found));
   DWORD code = GetLastError();
   FindClose(search);
-  if (code != ERROR_NO_MORE_FILES) return code == 0 ? kAccessDenied : static_cast<int>(code);
+  if (code != ERROR_NO_MORE_FILES) return ErrorCode(code);
   SortAsListed(entries);
   return 0;
 }
@@ -462,15 +458,13 @@ int RealProcessRunner::RunAndWait(const std::string& program, const std::string&
                                   int& exitCode) {
   exitCode = 0;
   std::string commandLine = "\"" + program + "\" " + parameters;
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
+  STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
   startup.wShowWindow = SW_SHOWNORMAL;
   // The program reads nothing from the console, which belongs to the run:
   // its input is the null device.
-  SECURITY_ATTRIBUTES inherited;
-  std::memset(&inherited, 0, sizeof inherited);
+  SECURITY_ATTRIBUTES inherited{};
   inherited.nLength = sizeof inherited;
   inherited.bInheritHandle = TRUE;
   HANDLE nothing = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
@@ -478,15 +472,15 @@ int RealProcessRunner::RunAndWait(const std::string& program, const std::string&
   startup.hStdInput = nothing;
   startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION started;
-  std::memset(&started, 0, sizeof started);
+  PROCESS_INFORMATION started{};
   // In a process group of its own, which ignores the keyboard's Ctrl-C: it
   // asks this run to stop, and must not cut a hand-over short.
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                      NORMAL_PRIORITY_CLASS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
-                      &started)) {
-    int code = LastError();
-    if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
+  BOOL created = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                NORMAL_PRIORITY_CLASS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr,
+                                &startup, &started);
+  int code = created ? 0 : LastError();
+  if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
+  if (code != 0) {
     // A directory is no program, as CheckRunnable says; wine calls it an
     // invalid handle.
     DWORD attributes = GetFileAttributesA(program.c_str());
@@ -494,7 +488,6 @@ int RealProcessRunner::RunAndWait(const std::string& program, const std::string&
       return kAccessDenied;
     return code;
   }
-  if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
   return WaitForExit(started, exitCode);
 }
 
@@ -506,11 +499,9 @@ int RunEditor(const std::string& file, int& exitCode) {
     length = GetEnvironmentVariableA("EDITOR", editor, sizeof editor);
   std::string commandLine = length > 0 && length < sizeof editor ? editor : "notepad.exe";
   commandLine += " \"" + file + "\"";
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
+  STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION started;
-  std::memset(&started, 0, sizeof started);
+  PROCESS_INFORMATION started{};
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                       &startup, &started))
     return LastError();
@@ -562,21 +553,14 @@ void WatchInterruptions() { SetConsoleCtrlHandler(NoteInterruption, TRUE); }
 int Interruption() { return static_cast<int>(interruption); }
 
 void SaveConsoleTitle() {
-  delete[] savedTitle;
-  savedTitle = nullptr;
-  char* buffer = new char[kTitleBufferSize];
-  buffer[0] = '\0';
+  char buffer[kTitleBufferSize] = "";
   GetConsoleTitleA(buffer, kTitleBufferSize);
   // Without a title of our own any window with an empty title would do;
   // better to leave every title alone.
   consoleWindow = buffer[0] == '\0' ? nullptr : FindWindowA(nullptr, buffer);
   buffer[0] = '\0';
   if (consoleWindow != nullptr) GetWindowTextA(consoleWindow, buffer, kTitleBufferSize);
-  if (buffer[0] != '\0') {
-    savedTitle = new char[std::strlen(buffer) + 1];
-    std::strcpy(savedTitle, buffer);
-  }
-  delete[] buffer;
+  savedTitle = buffer;
 }
 
 void ShowConsoleTitle(const std::string& text) {
@@ -584,9 +568,8 @@ void ShowConsoleTitle(const std::string& text) {
 }
 
 void RestoreConsoleTitle() {
-  if (consoleWindow != nullptr) SetWindowTextA(consoleWindow, savedTitle ? savedTitle : "");
-  delete[] savedTitle;
-  savedTitle = nullptr;
+  if (consoleWindow != nullptr) SetWindowTextA(consoleWindow, savedTitle.c_str());
+  savedTitle.clear();
 }
 
 }  // namespace brimvel::platform

@@ -8,9 +8,8 @@
 
 namespace brimvel {
 
-namespace {
-
-bool MatchFrom(std::string_view pattern, std::string_view name) {
+bool MaskMatches(std::string_view pattern, std::string_view name) {
+  if (pattern == "*.*") return true;
   // Iterative wildcard match with single-star backtracking.
   std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
   while (n < name.size()) {
@@ -31,13 +30,6 @@ bool MatchFrom(std::string_view pattern, std::string_view name) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
-}
-
-}  // namespace
-
-bool MaskMatches(std::string_view pattern, std::string_view name) {
-  if (pattern == "*.*") return true;
-  return MatchFrom(pattern, name);
 }
 
 namespace {
