@@ -86,10 +86,9 @@ std::string WaitingFileLine(std::string_view whole, std::string_view path) {
   std::size_t maskEnd = std::min(whole.find(' ', at), whole.size());
   std::string mask(path);
   const std::string upper = UpperText(path).str();
-  for (std::size_t i = 0; i < mask.size(); ++i) {
-    unsigned char b = static_cast<unsigned char>(mask[i]);
-    if (b <= 0x20 || mask[i] == '"' || mask[i] == '*') mask[i] = '?';
-  }
+  std::replace_if(
+      mask.begin(), mask.end(),
+      [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == '"' || c == '*'; }, '?');
   for (std::string_view flag : {"-STAY", "-DELETE", "-ANYSIZE", "-ANYCOUNT", "-HIDDEN"})
     for (std::size_t i = upper.find(flag); i != std::string::npos; i = upper.find(flag, i + 1))
       mask[i] = '?';
@@ -291,12 +290,8 @@ bool EntryStays(LineKind kind, const EntryResult& result, const EntryOptions& op
 
 int CopyLine(TextFile& out, const ConfigLine& line) {
   std::string_view end = out.lineEnd();
-  if (line.raw.size() == line.whole.size() + end.size()) {
-    const char* rawEnd = line.raw.data() + line.whole.size();
-    bool same = true;
-    for (std::size_t i = 0; i < end.size(); ++i) same = same && rawEnd[i] == end[i];
-    if (same) return out.Write(line.raw);
-  }
+  if (line.raw.size() == line.whole.size() + end.size() && line.raw.ends_with(end))
+    return out.Write(line.raw);
   return out.WriteLine(line.whole);
 }
 

@@ -14,10 +14,10 @@ namespace {
 // still finishing, the configuration this run opened at its start.
 PassOutcome CheckNoOtherRun(PassContext& pass, TextFile& config, bool forced,
                             const std::function<bool()>& dayWorked) {
+  int code = pass.fs.StillNamed(config.handle(), config.name());
+  if (code == 0) code = pass.fs.LockShared(config.handle());
   // Only 32 means another run: any other failure is this run's own.
-  if (int code = pass.fs.StillNamed(config.handle(), config.name()); code != 0)
-    return PassOutcome{code == kSharingViolation ? PassResult::kLocked : PassResult::kFailed, code};
-  if (int code = pass.fs.LockShared(config.handle()); code != 0)
+  if (code != 0)
     return PassOutcome{code == kSharingViolation ? PassResult::kLocked : PassResult::kFailed, code};
   if (!forced && dayWorked()) return PassOutcome{PassResult::kAlreadyWorked, 0};
   return PassOutcome{};
@@ -64,6 +64,14 @@ int CopyLines(PassContext& pass, TextFile& config) {
   return config.error();
 }
 
+// Whether an open file, and the file its name denotes now, are both still
+// the one stamped when it was opened.
+bool StillAsOpened(FileSystem& fs, TextFile& file, const FileStamp& opened) {
+  FileStamp held, named;
+  return fs.Stamp(file.handle(), held) == 0 && held == opened &&
+         fs.StampOf(file.name(), named) == 0 && named == opened;
+}
+
 PassOutcome Failed(int code) { return PassOutcome{PassResult::kFailed, code}; }
 
 // -CFG brimvel.tmp: the temporary file would be the configuration itself.
@@ -102,9 +110,7 @@ bool MergeIntoEdited(PassContext& pass, TextFile& merged, const std::string& con
   bool applied = false;
   bool done =
       MergeRecord(edited, pass.record, merged, applied) == 0 && applied && merged.Sync() == 0;
-  FileStamp held, named;
-  done = done && pass.fs.Stamp(edited.handle(), held) == 0 && held == opened &&
-         pass.fs.StampOf(configName, named) == 0 && named == opened;
+  done = done && StillAsOpened(pass.fs, edited, opened);
   edited.Close();
   if (done && pass.fs.CheckWritable(configName) == 0) {
     pass.fs.CopyPermissions(configName, merged.name());
@@ -204,9 +210,7 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, Text
   // place, and the move is one step: there is never a moment without a
   // complete configuration.
   if (code = temp.Sync(); code != 0) return Failed(code);
-  FileStamp held, named;
-  bool unchanged = pass.fs.Stamp(config.handle(), held) == 0 && held == opened &&
-                   pass.fs.StampOf(configName, named) == 0 && named == opened;
+  bool unchanged = StillAsOpened(pass.fs, config, opened);
   if (code = config.Close(); code != 0) return Failed(code);
   if (!unchanged) return MergeOrKeep(pass, temp, merged, configName, shownName);
   if (code = pass.fs.CheckWritable(configName); code != 0) return Failed(code);

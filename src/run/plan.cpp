@@ -107,37 +107,43 @@ void MirrorDirectory(FileSystem& real, MemoryFileSystem& sim, const std::string&
   }
 }
 
-// The simulated world: every file the directories named by the
-// configuration's entries hold now, with their sizes and times, each under
-// its one name; every spelling of a directory and every symbolic link leads
-// there, as on the disk.
-int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& configName,
-                const std::string& text) {
+// Reads the configuration's text line by line, as a run reads it: 0, or the
+// code of a failure to read it.
+template <typename Each>
+int ForEachLine(const std::string& configName, const std::string& text, Each each) {
   MemoryFileSystem scratch;
   scratch.AddFile(configName, text);
   TextFile config(scratch, configName);
   if (int code = config.OpenRead(); code != 0) return code;
   ConfigReader reader(config);
   ConfigLine line;
+  while (reader.Next(line)) each(line);
+  return config.error();
+}
+
+// The simulated world: every file the directories named by the
+// configuration's entries hold now, with their sizes and times, each under
+// its one name; every spelling of a directory and every symbolic link leads
+// there, as on the disk.
+int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& configName,
+                const std::string& text) {
   std::set<std::string> spellings;
   std::set<std::string> mirrored;
-  while (reader.Next(line)) {
-    if (line.kind != LineKind::kDirectory && line.kind != LineKind::kFile) continue;
+  return ForEachLine(configName, text, [&](const ConfigLine& line) {
+    if (line.kind != LineKind::kDirectory && line.kind != LineKind::kFile) return;
     std::string directory(DirectoryPart(line.entry.mask.view(), real.DirectorySeparators()));
-    if (!spellings.insert(directory).second) continue;
+    if (!spellings.insert(directory).second) return;
     std::vector<FoundEntry> entries;
     int code = real.List(directory, entries);
-    if (code == kPathNotFound) continue;  // missing here as there
+    if (code == kPathNotFound) return;  // missing here as there
     if (code != 0) {
       sim.FailDirectory(directory, code);
-      continue;
+      return;
     }
     std::string resolved = ResolvedDirectory(real, directory);
     sim.AddAlias(directory, resolved);
-    if (!mirrored.insert(resolved).second) continue;
-    MirrorDirectory(real, sim, directory, resolved, entries);
-  }
-  return config.error();
+    if (mirrored.insert(resolved).second) MirrorDirectory(real, sim, directory, resolved, entries);
+  });
 }
 
 // One simulated run, as the scheduler would start it on that day, with the
@@ -187,24 +193,18 @@ class PlanOutput {
 
 // The schedules of the configuration's AREA and WHEN lines, in order.
 std::vector<Schedule> SchedulesOf(const std::string& configName, const std::string& text) {
-  MemoryFileSystem scratch;
-  scratch.AddFile(configName, text);
-  TextFile config(scratch, configName);
   std::vector<Schedule> schedules;
-  if (config.OpenRead() != 0) return schedules;
-  ConfigReader reader(config);
-  ConfigLine line;
-  while (reader.Next(line))
+  ForEachLine(configName, text, [&schedules](const ConfigLine& line) {
     if (line.kind == LineKind::kArea || line.kind == LineKind::kWhen)
       schedules.push_back(line.schedule);
+  });
   return schedules;
 }
 
 // Which of those schedules are due on a day: all a run's course depends on
 // the date for.
 std::vector<bool> DueOn(const std::vector<Schedule>& schedules, const LocalTime& day) {
-  FixedClock clock(day);
-  const DateParts date = ReadDate(clock);
+  const DateParts date = DateOf(DayOf(day));
   std::vector<bool> due;
   due.reserve(schedules.size());
   for (const Schedule& schedule : schedules) due.push_back(ScheduleDue(schedule, date));

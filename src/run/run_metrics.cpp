@@ -169,11 +169,9 @@ std::string MetricsText(std::string_view previous, const RunSummary& summary, in
   for (const auto& [end, result] : kResults)
     Sample(out, "brimvel_last_run_result", "result", result, end == summary.End() ? 1 : 0);
   Header(out, "brimvel_runs_total", "counter", "Runs, by what they came to.");
-  for (const auto& [end, result] : kResults) {
-    auto before = totals.runs.find(result);
-    std::int64_t runs = before == totals.runs.end() ? 0 : before->second;
-    Sample(out, "brimvel_runs_total", "result", result, runs + (end == summary.End() ? 1 : 0));
-  }
+  for (const auto& [end, result] : kResults)
+    Sample(out, "brimvel_runs_total", "result", result,
+           totals.runs[std::string(result)] + (end == summary.End() ? 1 : 0));
   for (const PerArea& metric : kPerArea) {
     Header(out, metric.name, metric.type, metric.help);
     for (const auto& [label, area] : totals.areas)

@@ -30,10 +30,6 @@ int RuntimeError(const RunEnvironment& env, RunLog& log, int code) {
   return RuntimeError(env, code);
 }
 
-std::string Plural(std::int64_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 // A dry run has no log file, but its console shows the same end lines. The
 // summary learns what the run came to; a log that cannot be closed makes any
 // run an error.

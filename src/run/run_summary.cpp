@@ -2,13 +2,9 @@
 
 namespace brimvel {
 
-namespace {
-
 std::string Plural(std::int64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
-
-}  // namespace
 
 AreaFigures& RunSummary::Of(const AreaRecord& area) { return areas_[area.name.str()]; }
 

@@ -61,4 +61,7 @@ class RunSummary final : public HatchObserver {
   RunEnd end_ = RunEnd::kError;  // until the run says otherwise
 };
 
+// A count with its noun: "1 file", "2 files".
+std::string Plural(std::int64_t n, const char* one, const char* many);
+
 }  // namespace brimvel
