@@ -41,7 +41,7 @@ void BM_ReadLine(benchmark::State& state) {
   for (auto _ : state) {
     TextFile file(fs, "bench.cfg");
     file.OpenRead();
-    ShortString line;
+    std::string line;
     std::string scratch;
     std::size_t lines = 0;
     while (!file.AtEnd()) {

@@ -53,14 +53,13 @@ std::vector<std::string> ReadLines(MemoryFileSystem& fs, const std::string& name
   std::vector<std::string> lines;
   TextFile file(fs, name);
   if (file.OpenRead() != 0) Fatal("cannot read a configuration back");
-  ShortString line;
-  std::string scratch;
+  std::string line, scratch;
   while (!file.AtEnd()) lines.emplace_back(file.ReadLine(line, scratch));
   return lines;
 }
 
 bool Droppable(std::string_view line) {
-  ShortString keyword = UpperText(FirstWord(ShortString(line).view()).view());
+  const std::string keyword = UpperText(FirstWord(line.substr(0, kLineCapacity)));
   return keyword == "DIRECTORY" || keyword == "FILE";
 }
 
@@ -68,7 +67,7 @@ bool Droppable(std::string_view line) {
 // still waiting.
 bool Added(std::string_view line) {
   return line.substr(0, 5) == "Skip " ||
-         UpperText(FirstWord(ShortString(line).view()).view()) == "FILE";
+         UpperText(FirstWord(line.substr(0, kLineCapacity))) == "FILE";
 }
 
 // Whether `after` is `before` with droppable lines left out and skip lines
@@ -105,7 +104,7 @@ std::string Generate(std::string_view input, MemoryFileSystem& fs) {
     if (line.size() > 1 && line.front() == '+' && line.back() != '/' &&
         std::none_of(line.begin(), line.end(), [](char c) { return c >= 0 && c < 0x20; }))
       fs.AddFile(line.substr(1), "payload\n");
-    ShortString keyword = UpperText(FirstWord(ShortString(line).view()).view());
+    const std::string keyword = UpperText(FirstWord(line.substr(0, kLineCapacity)));
     if (keyword == "DIRECTORY" || keyword == "FILE") line += " #" + std::to_string(number);
     text += line + (cr ? "\r\n" : "\n");
   }

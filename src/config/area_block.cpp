@@ -36,10 +36,10 @@ struct HeldLines {
     held.number = line.number;
     held.byteOrderMark = line.byteOrderMark;
     text.append(line.whole);
-    if (line.text.view() != line.whole) {
+    if (line.text != line.whole) {
       held.textDiffers = true;
       held.textSize = line.text.size();
-      text.append(line.text.view());
+      text.append(line.text);
     }
     lines.push_back(held);
   }
@@ -85,7 +85,7 @@ std::string WaitingFileLine(std::string_view whole, std::string_view path) {
   if (at == std::string_view::npos) at = whole.size();  // a line of one word
   std::size_t maskEnd = std::min(whole.find(' ', at), whole.size());
   std::string mask(path);
-  const std::string upper = UpperText(path).str();
+  const std::string upper = UpperText(path);
   std::replace_if(
       mask.begin(), mask.end(),
       [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == '"' || c == '*'; }, '?');
@@ -176,7 +176,8 @@ AreaRecord MeetArea(PassContext& pass, const ConfigLine& areaLine) {
   if (UpperText(area.name) == UpperText(pass.areaFilter)) pass.totals.areaFound = true;
   area.number = ++pass.totals.areas;
   if (pass.observer != nullptr) pass.observer->AreaMet(area);
-  pass.log.Status(" **>** Scaning area " + area.name + "...[" + NumberText(area.number) + "]");
+  pass.log.Status(
+      Concat(" **>** Scaning area ", area.name, "...[", std::to_string(area.number), "]"));
   return area;
 }
 
@@ -256,8 +257,7 @@ int WriteLines(BlockWork& work, const ConfigLine& line, bool keep) {
     // What took the entry's place, should the operator have saved the
     // configuration meanwhile.
     if (keep) written.emplace_back(line.whole);
-    pass.record.push_back(
-        EntryChange{work.area.name.str(), std::string(line.whole), std::move(written)});
+    pass.record.push_back(EntryChange{work.area.name, std::string(line.whole), std::move(written)});
     written.clear();
   }
   if (keep) {
@@ -324,7 +324,7 @@ int ProcessAreaBlock(PassContext& pass, ConfigReader& reader, const ConfigLine& 
   for (const HeldLines::Line& kept : held.lines) {
     line.whole = held.Whole(kept);
     line.raw = {};
-    line.text = ShortString(held.Text(kept));
+    line.text = held.Text(kept);
     line.number = kept.number;
     line.byteOrderMark = kept.byteOrderMark;
     Classify(line, true);

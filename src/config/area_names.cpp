@@ -12,7 +12,7 @@ int FindAreaBlock(FileSystem& fs, const std::string& configName, std::string_vie
   TextFile config(fs, configName);
   if (int code = config.OpenRead(); code != 0) return code;
   ConfigReader reader(config);
-  const ShortString wanted = UpperText(area);
+  const std::string wanted = UpperText(area);
   ConfigLine line;
   while (!found) {
     // Only AREA lines name blocks, and END lines end them; the rest is

@@ -44,7 +44,7 @@ constexpr std::array<std::string_view, 9> kKeywords = {
     "POSTPROG", "APPENDDESC", "AREA", "SIZE", "COUNT", "WHEN", "DIRECTORY", "FILE", "SKIP"};
 
 bool HasTab(std::string_view text) { return text.find('\t') != npos; }
-bool OneWord(std::string_view text) { return TrimLeadingBlanks(text).view().find(' ') == npos; }
+bool OneWord(std::string_view text) { return TrimLeadingBlanks(text).find(' ') == npos; }
 
 // A text as it appears in a message: in single quotes, tabs and other control
 // bytes made visible, long texts shortened.
@@ -77,11 +77,10 @@ bool OddQuotes(std::string_view text) { return std::count(text.begin(), text.end
 
 // The keyword a word, in capitals, is one letter from (two for the long ones).
 std::string_view NearKeyword(std::string_view word) {
-  ShortString upper = UpperText(word);
-  if (upper.size() < 4 || upper.view().find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != npos)
-    return {};
+  const std::string upper = UpperText(word);
+  if (upper.size() < 4 || upper.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != npos) return {};
   for (std::string_view keyword : kKeywords) {
-    std::size_t distance = EditDistance(upper.view(), keyword);
+    std::size_t distance = EditDistance(upper, keyword);
     if (distance > 0 && distance <= (keyword.size() > 5 ? 2u : 1u)) return keyword;
   }
   return {};
@@ -90,19 +89,19 @@ std::string_view NearKeyword(std::string_view word) {
 // A keyword hidden by a tab: the first word holds a tab, and what stands
 // before it is a keyword. Returns that keyword, or empty.
 std::string TabbedKeyword(std::string_view text) {
-  std::string_view word = FirstWordView(text);
+  std::string_view word = FirstWord(text);
   std::size_t start = word.find_first_not_of('\t');
   if (!HasTab(word) || start == npos) return {};
   std::string_view candidate = word.substr(start, word.find('\t', start) - start);
   bool keyword = KeywordKind(candidate, true) != LineKind::kOther ||
                  KeywordKind(candidate, false) != LineKind::kOther;
-  return keyword ? UpperText(candidate).str() : std::string();
+  return keyword ? UpperText(candidate) : std::string();
 }
 
 // Why a line that reads as END to a human is not END; empty when it is not such a line.
 std::string EndProblem(std::string_view line) {
   std::size_t start = line.find_first_not_of(" \t");
-  std::string_view word = FirstWordView(line.substr(std::min(start, line.size())));
+  std::string_view word = FirstWord(line.substr(std::min(start, line.size())));
   if (!SameUpper(word.substr(0, 3), "END") || (word.size() > 3 && word[3] != '\t')) return {};
   if (line.front() == ' ') return "has a leading blank";
   if (HasTab(line)) return "holds a tab";
@@ -114,7 +113,8 @@ std::string EndProblem(std::string_view line) {
 // it is due at all is the schedule's own EverDue.
 std::string ScheduleProblem(std::string_view text, const Schedule& schedule) {
   if (schedule.word == ScheduleWord::kDaily) return {};
-  const ShortString word = FirstWord(text), keyword = UpperText(word), list = AfterFirstWord(text);
+  const std::string_view word = FirstWord(text), list = AfterFirstWord(text);
+  const std::string keyword = UpperText(word);
   std::vector<std::string_view> words = Words(list);  // views into `list`
   std::string never = Shown(text) + " is never due";
   if (keyword == "DAILY")
@@ -128,7 +128,7 @@ std::string ScheduleProblem(std::string_view text, const Schedule& schedule) {
   for (std::string_view item : words) {
     int errorPos = 0;
     TextToNumber(item, errorPos);
-    if (errorPos != 0 || !EverDue(ParseSchedule(keyword.str() + " " + std::string(item))))
+    if (errorPos != 0 || !EverDue(ParseSchedule(Concat(keyword, " ", item))))
       found += (found.empty() ? "" : "; ") + Shown(item) +
                (errorPos != 0 ? " is no number" : " is no such day or year") +
                (item.find(',') != npos ? " (a comma separates nothing)" : "") + TabNote(item) +
@@ -140,12 +140,12 @@ std::string ScheduleProblem(std::string_view text, const Schedule& schedule) {
 // A command for a template with every macro's value marked, so that what the
 // expansion replaced can be seen.
 std::string MarkedCommand(std::string_view postProg, std::string_view appendDesc = "\x05") {
-  HatchSettings settings{ShortString(postProg), ShortString(appendDesc), false};
+  HatchSettings settings{std::string(postProg), std::string(appendDesc), false};
   AreaRecord area;
-  area.name = ShortString("\x02");
+  area.name = "\x02";
   EntryOptions options;
-  options.desc = ShortString("\x03");
-  options.option = ShortString("\x04");
+  options.desc = "\x03";
+  options.option = "\x04";
   return BuildCommand(settings, "\x01", area, options);
 }
 
@@ -194,8 +194,7 @@ class Checker {
       Report(0, kError, "no configuration file is named: a run cannot open it");
     } else if (int code = config.OpenRead(); code != 0) {
       Report(0, kError,
-             "cannot be opened for reading (" + ErrorText(code, name_).str() +
-                 "): a run works no area");
+             "cannot be opened for reading (" + ErrorText(code, name_) + "): a run works no area");
     } else if (config.LinesEndInCrOnly()) {
       Report(1, kError,
              "lines end in CR only: a run refuses the file and works no area (save it with LF "
@@ -207,7 +206,7 @@ class Checker {
                     "a run cannot write its new copy (brimvel.tmp) there and works no area");
       ReadAll(config);
       // A run asked for an area no block has ends before it works anything.
-      if (!areaFilter_.empty() && areaLines_.count(UpperText(areaFilter_).str()) == 0)
+      if (!areaFilter_.empty() && areaLines_.count(UpperText(areaFilter_)) == 0)
         Report(0, kError,
                AreaMissingText(areaFilter_, name_) + ": a run with -AREA " + areaFilter_ +
                    " works nothing");
@@ -242,8 +241,8 @@ class Checker {
   void CheckWritable(const std::string& name, const std::string& what, const std::string& then) {
     int code = fs_.CheckWritable(name);
     if (code != 0 && code != kFileNotFound && code != kPathNotFound)
-      Error(what + " " + Shown(name) + " cannot be written by this user (" +
-            ErrorText(code, name).str() + "): " + then);
+      Error(what + " " + Shown(name) + " cannot be written by this user (" + ErrorText(code, name) +
+            "): " + then);
   }
 
   void ReadAll(TextFile& config) {
@@ -256,7 +255,7 @@ class Checker {
       if (!reader.Next(line)) break;
       lineNo_ = line.number;
       lineOpen = reader.Tell() - start == static_cast<std::int64_t>(line.whole.size());
-      std::string_view text = line.text.view();
+      std::string_view text = line.text;
       if (line.byteOrderMark) {
         text.remove_prefix(3);
         Note("a UTF-8 byte-order mark: a run passes over it and writes it back unchanged");
@@ -293,8 +292,7 @@ class Checker {
   void CtrlZ(TextFile& config, std::int32_t at) {
     std::size_t lines = 0;
     bool text = false;
-    ShortString part;
-    std::string scratch;
+    std::string part, scratch;
     while (!config.AtEnd() || config.PassCtrlZ()) {
       if (config.AtEnd()) continue;  // another Ctrl-Z was passed
       std::string_view whole = config.ReadLine(part, scratch);
@@ -329,7 +327,7 @@ class Checker {
       return Error("a tab separates no words, so the first word is " + Shown(FirstWord(text)) +
                    ", not " + hidden + ": the line is a remark");
     // A keyword out of its place is a remark.
-    const std::string keyword = UpperText(FirstWordView(text)).str();
+    const std::string keyword = UpperText(FirstWord(text));
     const LineKind elsewhere = KeywordKind(text, !inBlock), alone = KeywordKind(text, true);
     if (!inBlock && elsewhere == LineKind::kEnd) {
       Warn("END outside an area block ends nothing: it is a remark");
@@ -344,8 +342,8 @@ class Checker {
             ") opens no block: the lines below still belong to " + areaName_);
     } else if (inBlock && (alone == LineKind::kSize || alone == LineKind::kCount)) {
       Warn(keyword + " alone has no value: the limit stays as it was");
-    } else if (std::string_view near = NearKeyword(FirstWordView(text)); !near.empty()) {
-      Warn(Shown(FirstWordView(text)) + " is no keyword (" + std::string(near) +
+    } else if (std::string_view near = NearKeyword(FirstWord(text)); !near.empty()) {
+      Warn(Shown(FirstWord(text)) + " is no keyword (" + std::string(near) +
            "?): the line is a remark");
     }
   }
@@ -370,7 +368,7 @@ class Checker {
   }
 
   void PostProgLine(const ConfigLine& line) {
-    const ShortString& value = postProg_ = line.argument;
+    const std::string& value = postProg_ = line.argument;
     postProgSet_ = true;
     std::vector<std::string_view> shell = ShellWords(value);
     std::string list;
@@ -378,8 +376,8 @@ class Checker {
     if (!shell.empty())
       Warn("shell syntax in the command template (" + list +
            "): no shell starts the post program, so it receives them as written");
-    std::string program = FirstWord(ExpandTemplate(value.view(), "", "")).str();
-    bool shellProgram = std::find(shell.begin(), shell.end(), FirstWordView(value)) != shell.end();
+    std::string program(FirstWord(ExpandTemplate(value, "", "")));
+    bool shellProgram = std::find(shell.begin(), shell.end(), FirstWord(value)) != shell.end();
     if (!shellProgram && program.find('@') == npos) CheckProgram(program);
     std::string marked = MarkedCommand(value);
     if (marked.find("\"\x01") != npos)
@@ -408,19 +406,18 @@ class Checker {
   // is, or it has none (the system then says "not found").
   std::string ScriptProblem(const std::string& program, const std::string& fails) {
     TextFile script(fs_, program);
-    ShortString first;
-    std::string scratch;
+    std::string first, scratch;
     FoundEntry entry;
     const std::string_view head = script.OpenRead() == 0 ? script.ReadLine(first, scratch) : "";
     const std::string_view interpreter =
-        FirstWordView(head.substr(std::min<std::size_t>(2, head.size())));
+        FirstWord(head.substr(std::min<std::size_t>(2, head.size())));
     // A script saved with CR LF line ends names an interpreter whose name
     // ends in a CR, which the system cannot find.
     if (head.starts_with("#!") && script.LineEndRead() == "\r\n")
       return " is a script whose first line ends in a carriage return (CR LF)" + fails;
     if (head.starts_with("#!") && fs_.Describe(std::string(interpreter), entry) != 0)
       return " names the interpreter " + Shown(interpreter) + ", which does not exist" + fails;
-    const std::string upper = UpperText(program).str();
+    const std::string upper = UpperText(program);
     const bool binary = std::any_of(head.begin(), head.end(), [](char c) {
       return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7F';
     });
@@ -437,9 +434,8 @@ class Checker {
       std::size_t end = at + 1;
       while (end < text.size() && std::isalnum(static_cast<unsigned char>(text[end]))) ++end;
       std::string_view token = text.substr(at, end - at);
-      std::string_view macro = description
-                                   ? MacroAt(token, ExpandTemplate(token, "\x03", "@Desc").str())
-                                   : MacroAt(token, MarkedCommand(token));
+      std::string_view macro = description ? MacroAt(token, ExpandTemplate(token, "\x03", "@Desc"))
+                                           : MacroAt(token, MarkedCommand(token));
       if (token.size() == 1 || macro.size() == token.size()) continue;
       if (!macro.empty()) {
         Warn(Shown(token) + " is the macro " + Shown(macro) + " with " +
@@ -456,8 +452,8 @@ class Checker {
   }
 
   void AreaLine(const ConfigLine& line, std::string_view text) {
-    const ShortString& area = line.argument;
-    areaName_ = area.str();
+    const std::string& area = line.argument;
+    areaName_ = area;
     areaLine_ = line.number;
     enabled_ = AreaWorked(line, areaFilter_, today_);
     const std::string worked = "; only '-AREA " + areaName_ + "' or a due WHEN line works it";
@@ -473,7 +469,7 @@ class Checker {
     } else {
       ScheduleFinding(line, "area " + Shown(area) + ": ", worked);
     }
-    auto [it, added] = areaLines_.emplace(UpperText(area).str(), line.number);
+    auto [it, added] = areaLines_.emplace(UpperText(area), line.number);
     if (!added && !area.empty())
       Warn("area name " + Shown(area) + " was used before, at line " + std::to_string(it->second) +
            ": -AREA works both");
@@ -481,10 +477,10 @@ class Checker {
 
   void LimitLine(const ConfigLine& line, std::string_view text) {
     std::string keyword = line.kind == LineKind::kSize ? "SIZE" : "COUNT";
-    ShortString value = ArgumentText(TrimLeadingBlanks(text));
+    const std::string_view value = ArgumentText(TrimLeadingBlanks(text));
     if (!line.limitIsNumber) {
       int errorPos = 0;
-      std::string_view bare = value.view().substr(0, value.view().find_last_not_of(' ') + 1);
+      std::string_view bare = value.substr(0, value.find_last_not_of(' ') + 1);
       TextToNumber(bare, errorPos);
       std::string why = value.empty()                                  ? " is empty"
                         : errorPos == 0 && bare.size() != value.size() ? " has a trailing blank"
@@ -517,7 +513,7 @@ class Checker {
   void EntryLine(const ConfigLine& line, std::string_view text) {
     std::string keyword = line.kind == LineKind::kDirectory ? "DIRECTORY" : "FILE";
     const ParsedEntry& entry = line.entry;
-    const std::string mask = entry.mask.str();
+    const std::string& mask = entry.mask;
     ++entryLines_;
     if (!postProgSet_ && !std::exchange(noPostProgReported_, true))
       Error(std::string("no POSTPROG line stands above this entry") + kFails);
@@ -525,7 +521,7 @@ class Checker {
       return Error(keyword + " has no mask" +
                    (mask.empty() ? "" : ": it searches a file named " + keyword));
     if (mask[0] == '-') {
-      ShortString next = FirstWord(AfterFirstWord(entry.text));
+      const std::string_view next = FirstWord(AfterFirstWord(entry.text));
       return Error(
           Shown(mask) + " stands before the mask: the search looks for a file of that name" +
           (next != mask ? ", not " + Shown(next) : std::string()) + "; options follow the mask");
@@ -558,7 +554,7 @@ class Checker {
   // parser recorded: what differs is a trap.
   void EntryProblems(const ParsedEntry& entry, bool directory) {
     const EntryOptions& options = entry.options;
-    const std::string_view text = entry.text.view();
+    const std::string_view text = entry.text;
     for (const ParsedEntry::Word& word : entry.words)
       WordProblem(text.substr(word.at, word.size), word.afterValue);
     FlagsInside(entry);
@@ -571,9 +567,9 @@ class Checker {
              " value: its first word " + std::string(kEntryValueNames[k]) + " counts");
     if (OddQuotes(text))
       Warn("an unmatched double quote: a quoted value runs to the end of the line");
-    const ShortString upperDesc = UpperText(options.desc);
+    const std::string upperDesc = UpperText(options.desc);
     for (std::string_view name : kMacroNames)
-      if (upperDesc.view().find(UpperText(name).view()) != npos)
+      if (upperDesc.find(UpperText(name)) != npos)
         return Note("the -DESC text holds " + Shown(name) +
                     ": the post program receives it as written");
   }
@@ -581,14 +577,14 @@ class Checker {
   // A flag found inside a longer word counts all the same.
   void FlagsInside(const ParsedEntry& entry) {
     const EntryOptions& options = entry.options;
-    const std::string_view text = entry.text.view();
+    const std::string_view text = entry.text;
     for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f) {
       const std::size_t at = options.flagAt[f];
       if (!options.Has(static_cast<EntryFlag>(f)) || entry.flagWord[f]) continue;
       std::string where = at < entry.maskEnd ? "the mask " + Shown(entry.mask) : std::string();
       for (std::size_t k = 0; k < kEntryValueNames.size() && where.empty(); ++k)
         if (options.InValue(k, at)) where = "the " + std::string(kEntryValueNames[k]) + " value";
-      if (where.empty()) where = Shown(FirstWordView(text.substr(text.rfind(' ', at) + 1)));
+      if (where.empty()) where = Shown(FirstWord(text.substr(text.rfind(' ', at) + 1)));
       Report(lineNo_, f == kDeleteFlag ? kError : kWarning,
              std::string(kEntryFlagNames[f]) + " is found inside " + where +
                  ": a flag counts anywhere in the line, so " + kFlagEffects[f]);
@@ -597,16 +593,16 @@ class Checker {
 
   // A word after the mask that is no value: what the run makes of it.
   void WordProblem(std::string_view word, std::string_view lastValue) {
-    const ShortString upper = UpperText(word);
+    const std::string upper = UpperText(word);
     for (std::string_view name : kEntryValueNames)
-      if (upper.view().substr(0, name.size()) == name) {
+      if (upper.starts_with(name)) {
         if (upper != name)
           Warn(Shown(word) + " is not read as " + std::string(name) +
                ": an option stands as a word of its own");
         return;
       }
     for (std::string_view flag : kEntryFlagNames)
-      if (upper.view().find(flag) != npos) return;  // a flag, or one found inside the word
+      if (upper.find(flag) != npos) return;  // a flag, or one found inside the word
     if (word.front() == '-') return Warn(Shown(word) + " is no option and is ignored");
     Warn(Shown(word) + " is neither the mask nor an option and is ignored" +
          (lastValue.empty()
@@ -619,7 +615,7 @@ class Checker {
   // command's length.
   void CheckSearch(const ConfigLine& line) {
     const ParsedEntry& entry = line.entry;
-    const std::string mask = entry.mask.str();
+    const std::string& mask = entry.mask;
     std::vector<FoundEntry> found;
     EntryResult result;
     result.searchCode = FindFiles(fs_, mask, found);
@@ -643,8 +639,8 @@ class Checker {
     if (!write.empty()) {
       Error("the mask " + Shown(mask) + " names a directory, not files: " + does + write);
     } else if (result.SearchFailed()) {
-      Error("the search for " + Shown(mask) + " fails (" +
-            ErrorText(result.searchCode, mask).str() + "): " + does);
+      Error("the search for " + Shown(mask) + " fails (" + ErrorText(result.searchCode, mask) +
+            "): " + does);
     } else {
       Report(
           line.number,
@@ -669,9 +665,9 @@ class Checker {
       return a.name.size() < b.name.size();
     });
     const std::string path =
-        std::string(DirectoryPart(entry.mask.view(), fs_.DirectorySeparators())) + longest->name;
+        std::string(DirectoryPart(entry.mask, fs_.DirectorySeparators())) + longest->name;
     AreaRecord area;
-    area.name = ShortString(areaName_);
+    area.name = areaName_;
     HatchSettings settings{postProg_, appendDesc_, false};
     const std::size_t limit = runner_.CommandLimit();
     if (BuildCommand(settings, path, area, entry.options).size() > limit)
@@ -686,7 +682,7 @@ class Checker {
     std::string marked = MarkedCommand(postProg_, appendDesc_);
     std::size_t at = marked.find('\x03');
     if (at == npos) return Warn("no macro of the templates uses the -DESC text");
-    std::string_view desc = options.desc.view();
+    std::string_view desc = options.desc;
     if ((desc.find("\\n") != npos || desc.find("\\k") != npos) &&
         std::count(marked.begin(), marked.begin() + static_cast<std::ptrdiff_t>(at), '"') % 2 != 0)
       Warn("a \\n or \\k in the -DESC text breaks the line inside the quoted @Desc");
@@ -703,7 +699,7 @@ class Checker {
   std::int32_t lineNo_ = 0;
   bool postProgSet_ = false;
   bool noPostProgReported_ = false;
-  ShortString postProg_, appendDesc_;
+  std::string postProg_, appendDesc_;
   std::string areaName_;  // the block being read
   std::int32_t areaLine_ = 0;
   bool enabled_ = false;  // whether today's run works the lines here

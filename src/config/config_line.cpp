@@ -50,8 +50,8 @@ bool SkipName(std::string_view whole, std::string_view& name, std::string_view& 
 // For a line whose first word is the keyword followed by a blank: the limit
 // the line sets; false when it is no limit line (a keyword alone is none).
 bool LimitValue(std::string_view text, ConfigLine& line) {
-  ShortString trimmed = TrimLeadingBlanks(text);
-  if (trimmed.view().find(' ') == std::string_view::npos) return false;
+  std::string_view trimmed = TrimLeadingBlanks(text);
+  if (trimmed.find(' ') == std::string_view::npos) return false;
   int errorPos = 0;
   line.limit = TextToNumber(ArgumentText(trimmed), errorPos);
   line.limitIsNumber = errorPos == 0;
@@ -61,7 +61,7 @@ bool LimitValue(std::string_view text, ConfigLine& line) {
 }  // namespace
 
 void Classify(ConfigLine& line, bool inBlock) {
-  std::string_view text = line.text.view();
+  std::string_view text = line.text;
   if (line.byteOrderMark) text.remove_prefix(kByteOrderMark.size());
   line.kind = LineKind::kOther;
   // Most lines are skip lines and remarks: the rest of the work is done only
@@ -76,7 +76,7 @@ void Classify(ConfigLine& line, bool inBlock) {
       line.kind = LineKind::kAppendDesc;
     } else if (Same(keyword, "AREA")) {
       line.kind = LineKind::kArea;
-      ShortString areaText = AfterFirstWord(text);
+      std::string_view areaText = AfterFirstWord(text);
       line.argument = FirstWord(areaText);
       line.scheduleText = AfterFirstWord(areaText);
       ParseSchedule(line.scheduleText, line.schedule);
@@ -104,12 +104,12 @@ void Classify(ConfigLine& line, bool inBlock) {
 }
 
 LineKind KeywordKind(std::string_view text, bool inBlock) {
-  std::string word(FirstWordView(text));
+  std::string word(FirstWord(text));
   ConfigLine probe;
   // A limit keyword needs a value after it to count.
   for (const std::string& candidate : {word, word + " 0"}) {
-    probe.text = ShortString(candidate);
-    probe.whole = probe.text.view();
+    probe.text = candidate;
+    probe.whole = probe.text;
     Classify(probe, inBlock);
     if (probe.kind != LineKind::kOther) break;
   }
@@ -122,9 +122,10 @@ bool ConfigReader::Next(ConfigLine& line) {
   if (file_.error() != 0) return false;
   line.raw = file_.RawLine();
   line.number = ++number_;
-  line.byteOrderMark = line.number == 1 && line.text.view().substr(0, 3) == kByteOrderMark;
-  if (!line.argument.empty()) line.argument = ShortString();
-  if (!line.scheduleText.empty()) line.scheduleText = ShortString();
+  line.byteOrderMark =
+      line.number == 1 && std::string_view(line.text).substr(0, 3) == kByteOrderMark;
+  line.argument.clear();
+  line.scheduleText.clear();
   line.limit = 0;
   line.limitIsNumber = false;
   line.skipped = line.skippedExact = {};

@@ -6,7 +6,6 @@
 
 #include "config/schedule.h"
 #include "hatch/entry_options.h"
-#include "support/short_string.h"
 #include "support/text_file.h"
 
 namespace brimvel {
@@ -36,13 +35,13 @@ struct ConfigLine {
   // The line with its line end exactly as read, when the reader had it in
   // one piece; empty otherwise.
   std::string_view raw;
-  ShortString text;  // the first 255 characters: all that is ever parsed
+  std::string text;  // the first 255 characters: all that is ever parsed
   LineKind kind = LineKind::kOther;
   // POSTPROG, APPENDDESC, WHEN, DIRECTORY, FILE: the text after the keyword
   // (a line of one word yields that word). AREA: the area's name.
-  ShortString argument;
+  std::string argument;
   // AREA: the schedule text (the name when there is none); WHEN: its argument.
-  ShortString scheduleText;
+  std::string scheduleText;
   Schedule schedule;           // AREA, WHEN: the schedule, parsed
   std::int32_t limit = 0;      // SIZE, COUNT: the value, 0 when it is no number
   bool limitIsNumber = false;  // SIZE, COUNT: the value text reads as a number

@@ -12,7 +12,7 @@ namespace {
 void ChangesOfBlock(const RunRecord& record, const ConfigLine& line, std::vector<int>& blocksFound,
                     std::vector<std::size_t>& here) {
   here.clear();
-  const ShortString name = UpperText(line.argument);
+  const std::string name = UpperText(line.argument);
   for (std::size_t i = 0; i < record.size(); ++i) {
     if (UpperText(record[i].area) != name) continue;
     blocksFound[i] += 1;

@@ -155,7 +155,7 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, Text
   // Read as text, such a file is one line: the rewrite would lose every entry.
   if (config.LinesEndInCrOnly()) {
     pass.log.Error(
-        "Configuration file " + ShortString(shownName) +
+        "Configuration file " + shownName +
         " has lines that end in CR only, nothing done: save it with LF or CR LF line ends");
     return Failed(kBadFormat);
   }
@@ -167,8 +167,8 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, Text
     return PassOutcome{};
   }
   if (IsTempName(pass, configName)) {
-    pass.log.Error("Configuration file " + ShortString(shownName) + " is the temporary file " +
-                   kTempName + ", nothing done: give the configuration another name");
+    pass.log.Error("Configuration file " + shownName + " is the temporary file " + kTempName +
+                   ", nothing done: give the configuration another name");
     return Failed(kAccessDenied);
   }
   int code = temp.OpenNewLocked();
@@ -190,7 +190,7 @@ PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, Text
     temp.Close();
     if (unwritable != 0) {
       pass.log.Error(
-          "Configuration file " + ShortString(shownName) +
+          "Configuration file " + shownName +
           " cannot be replaced, nothing handed over: " + ErrorText(unwritable, shownName));
       return Failed(unwritable);
     }

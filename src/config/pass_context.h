@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "config/config_merge.h"
 #include "hatch/hatch_context.h"
@@ -37,7 +38,7 @@ struct PassContext {
   RunLog& log;
   TextFile& out;
   HatchSettings settings;
-  ShortString areaFilter;  // -AREA: work only this area, whatever its schedule
+  std::string areaFilter;  // -AREA: work only this area, whatever its schedule
   PassTotals totals;
   // The signal that asked the run to stop, 0 while none.
   std::function<int()> interruption = {};

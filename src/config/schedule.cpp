@@ -10,16 +10,12 @@ namespace {
 
 // The numbers of a list, word by word; a word that is no number matches nothing.
 void ReadNumbers(std::string_view list, std::vector<std::int32_t>& numbers) {
-  ShortString rest(list);
+  std::string_view rest = list;
   while (!rest.empty()) {
     int errorPos = 0;
     std::int32_t number = TextToNumber(FirstWord(rest), errorPos);
     if (errorPos == 0) numbers.push_back(number);
-    if (rest.view().find(' ') != std::string_view::npos) {
-      rest = AfterFirstWord(rest);
-    } else {
-      rest = ShortString();
-    }
+    rest = rest.find(' ') != std::string_view::npos ? AfterFirstWord(rest) : std::string_view();
   }
 }
 
@@ -34,11 +30,11 @@ bool NumberListHas(std::string_view list, std::int32_t value) {
 void ParseSchedule(std::string_view text, Schedule& schedule) {
   schedule.word = ScheduleWord::kNone;
   schedule.numbers.clear();
-  ShortString word = FirstWord(text);
-  ShortString rest = AfterFirstWord(text);
+  const std::string_view word = FirstWord(text);
+  const std::string_view rest = AfterFirstWord(text);
   // A one-word text reads as its own list: that is no list.
   schedule.list = word != rest;
-  ShortString keyword = UpperText(word);
+  const std::string keyword = UpperText(word);
   if (UpperText(text) == "DAILY") {
     schedule.word = ScheduleWord::kDaily;
   } else if (keyword == "WEEKLY") {

@@ -5,13 +5,11 @@
 #include <string>
 #include <utility>
 
-#include "support/short_string.h"
-
 namespace brimvel {
 
 // One area block's settings, as they stand when an entry line is reached.
 struct AreaRecord {
-  ShortString name;
+  std::string name;
   std::int32_t sizeLimit = 0;   // bytes per run, 0 = no limit
   std::int32_t countLimit = 0;  // files per run, 0 = no limit
   std::int32_t number = 0;      // 1-based ordinal among the blocks of the pass

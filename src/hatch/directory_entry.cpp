@@ -15,16 +15,16 @@ EntryResult ScanDirectory(const HatchContext& context, const ParsedEntry& entry,
   EntryResult result;
   RunLog& log = context.log;
   log.Status(" -> Scaning directory " + entry.text);
-  const ShortString& mask = entry.mask;
+  const std::string& mask = entry.mask;
   const EntryOptions& options = entry.options;
-  std::string directory(DirectoryPart(mask.view(), context.fs.DirectorySeparators()));
+  std::string directory(DirectoryPart(mask, context.fs.DirectorySeparators()));
   // Where names ignore case the upper-cased path still names the file;
   // elsewhere it is kept exactly as found.
   const bool upperPaths = context.fs.NamesIgnoreCase();
-  const std::string pathDirectory = upperPaths ? UpperText(directory).str() : directory;
+  const std::string pathDirectory = upperPaths ? UpperText(directory) : directory;
 
   std::vector<FoundEntry> found;
-  result.searchCode = FindFiles(context.fs, mask.view(), found);
+  result.searchCode = FindFiles(context.fs, mask, found);
   const ListingSkips listed(skips, found);
   for (const FoundEntry& each : found) {
     // A new configuration that can no longer be written would not record
@@ -44,8 +44,8 @@ EntryResult ScanDirectory(const HatchContext& context, const ParsedEntry& entry,
       result.recorded.push_back(each.name);
     if (offered == Offered::kListed || offered == Offered::kHeldBack ||
         offered == Offered::kAlreadyGone)
-      log.Status("Skipping " + ShortString(each.name) + " [" + NumberText(file.size) + "/" +
-                 NumberText(totals.hatchedCount) + "]");
+      log.Status(Concat("Skipping ", each.name, " [", std::to_string(file.size), "/",
+                        std::to_string(totals.hatchedCount), "]"));
   }
   int stop = result.searchCode == 0 ? kNoMoreFiles : result.searchCode;
   log.Line(" <- scanning stop: " + ErrorText(stop, mask));

@@ -34,13 +34,13 @@ std::pair<std::size_t, std::size_t> ValueSpan(std::string_view text, std::size_t
 
 void ParseEntryOptions(std::string_view entryText, EntryOptions& options) {
   // A longer line is written back whole, but only its first 255 characters count.
-  const ShortString text(entryText);
-  const ShortString upper = UpperText(text);
+  const std::string_view text = entryText.substr(0, kLineCapacity);
+  const std::string upper = UpperText(text);
   options = EntryOptions();
   bool* flags[] = {&options.stay, &options.deleteFile, &options.anySize, &options.anyCount,
                    &options.hidden};
   for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f) {
-    options.flagAt[f] = upper.view().find(kEntryFlagNames[f]);
+    options.flagAt[f] = upper.find(kEntryFlagNames[f]);
     *flags[f] = options.flagAt[f] != EntryOptions::kAbsent;
   }
   GetOptionValue("-DESC", options.desc, text);
@@ -52,12 +52,12 @@ void ParseEntryOptions(std::string_view entryText, EntryOptions& options) {
 }
 
 void ParseEntry(std::string_view entryText, ParsedEntry& entry) {
-  entry.text = entryText;
-  entry.mask = FirstWord(entryText);
-  ParseEntryOptions(entryText, entry.options);
-  const std::string_view text = entry.text.view();
+  entry.text = entryText.substr(0, kLineCapacity);
+  const std::string_view text = entry.text;
+  entry.mask = FirstWord(text);
+  ParseEntryOptions(text, entry.options);
   const EntryOptions& options = entry.options;
-  entry.maskEnd = text.find(entry.mask.view()) + entry.mask.size();
+  entry.maskEnd = text.find(entry.mask) + entry.mask.size();
   entry.words.clear();
   entry.flagWord = {};
   std::string_view lastValue;
@@ -71,7 +71,7 @@ void ParseEntry(std::string_view entryText, ParsedEntry& entry) {
         end = std::max(end, options.valueSpan[k].second);
         if (text[at] != '"') valueOf = kEntryValueNames[k];
       }
-    const ShortString upper = UpperText(text.substr(at, wordEnd - at));
+    const std::string upper = UpperText(text.substr(at, wordEnd - at));
     for (std::size_t f = 0; f < kEntryFlagNames.size(); ++f)
       entry.flagWord[f] = entry.flagWord[f] || upper == kEntryFlagNames[f];
     if (valueOf.empty() && end == wordEnd) entry.words.push_back({at, wordEnd - at, lastValue});

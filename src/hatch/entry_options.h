@@ -2,11 +2,10 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
-
-#include "support/short_string.h"
 
 namespace brimvel {
 
@@ -27,8 +26,8 @@ struct EntryOptions {
   bool anySize = false;
   bool anyCount = false;
   bool hidden = false;
-  ShortString desc;
-  ShortString option;
+  std::string desc;
+  std::string option;
   // Where in the entry text each flag's name was first found (kAbsent when
   // not): a flag counts wherever it stands, inside the mask or a value too.
   std::array<std::size_t, kEntryFlagNames.size()> flagAt{kAbsent, kAbsent, kAbsent, kAbsent,
@@ -40,7 +39,7 @@ struct EntryOptions {
       {{kAbsent, kAbsent}, {kAbsent, kAbsent}}};
 
   bool Has(EntryFlag flag) const { return flagAt[flag] != kAbsent; }
-  const ShortString& Value(EntryValue value) const { return value == kDescValue ? desc : option; }
+  const std::string& Value(EntryValue value) const { return value == kDescValue ? desc : option; }
   // Whether the text the value was taken from holds the position.
   bool InValue(std::size_t value, std::size_t at) const {
     return at >= valueSpan[value].first && at < valueSpan[value].second;
@@ -57,8 +56,8 @@ struct ParsedEntry {
     std::string_view afterValue;
   };
 
-  ShortString text;         // everything after the keyword, as far as it is read
-  ShortString mask;         // its first word
+  std::string text;         // everything after the keyword, as far as it is read
+  std::string mask;         // its first word
   std::size_t maskEnd = 0;  // where the mask ends in the text
   EntryOptions options;
   // The words after the mask as the options read them, a value at a time:

@@ -14,12 +14,12 @@ EntryResult HatchFileEntry(const HatchContext& context, const ParsedEntry& entry
                            BlockTotals& totals, const AreaRecord& area) {
   EntryResult result;
   RunLog& log = context.log;
-  const ShortString& mask = entry.mask;
+  const std::string& mask = entry.mask;
   const EntryOptions& options = entry.options;
-  std::string directory(DirectoryPart(mask.view(), context.fs.DirectorySeparators()));
+  std::string directory(DirectoryPart(mask, context.fs.DirectorySeparators()));
 
   std::vector<FoundEntry> found;
-  result.searchCode = FindFiles(context.fs, mask.view(), found);
+  result.searchCode = FindFiles(context.fs, mask, found);
   if (result.searchCode != 0) {
     log.Begin("Error while searching for " + mask);
     if (!options.hidden) {
@@ -30,8 +30,7 @@ EntryResult HatchFileEntry(const HatchContext& context, const ParsedEntry& entry
     }
     log.End(", but we'll continue..");
     // The mask itself stands in for the one file found.
-    OfferFile(context, area, options, nullptr, FoundFile{mask.view(), mask.str(), 0}, totals,
-              result);
+    OfferFile(context, area, options, nullptr, FoundFile{mask, mask, 0}, totals, result);
     return result;
   }
 

@@ -17,15 +17,15 @@ bool WithinLimits(const AreaRecord& area, std::int64_t size, BlockTotals& totals
   return true;
 }
 
-ShortString HatchingMessage(std::string_view name, const AreaRecord& area,
+std::string HatchingMessage(std::string_view name, const AreaRecord& area,
                             const BlockTotals& totals) {
-  ShortString message = "Hatching " + ShortString(name);
+  std::string message = Concat("Hatching ", name);
   if (area.countLimit != 0)
-    message =
-        message + ", #" + NumberText(totals.hatchedCount) + " of " + NumberText(area.countLimit);
+    message +=
+        Concat(", #", std::to_string(totals.hatchedCount), " of ", std::to_string(area.countLimit));
   if (area.sizeLimit != 0)
-    message =
-        message + " (" + NumberText(totals.hatchedBytes) + "/" + NumberText(area.sizeLimit) + ")";
+    message +=
+        Concat(" (", std::to_string(totals.hatchedBytes), "/", std::to_string(area.sizeLimit), ")");
   return message;
 }
 
@@ -40,12 +40,11 @@ bool SafeToHatch(RunLog& log, std::string_view path, std::string_view name) {
     }
   }
   if (!plain) {
-    log.Error("Name " + ShortString(shown) +
-              " holds a control character or a double quote, passed over");
+    log.Error(Concat("Name ", shown, " holds a control character or a double quote, passed over"));
     return false;
   }
-  if (path.size() > ShortString::kCapacity) {
-    log.Error("Path of " + ShortString(shown) + " is longer than 255 characters, passed over");
+  if (path.size() > kLineCapacity) {
+    log.Error(Concat("Path of ", shown, " is longer than 255 characters, passed over"));
     return false;
   }
   return true;
@@ -77,8 +76,7 @@ Offered Outcome(const HatchContext& context, const AreaRecord& area, const Found
     if (context.observer != nullptr)
       context.observer->HandOverFailed(area, file.path, file.size, false);
     // The reason first: a long path must not cut it off.
-    context.log.Error(" -> Not handed over, not recorded, its entry stays: " +
-                      ShortString(file.path));
+    context.log.Error(Concat(" -> Not handed over, not recorded, its entry stays: ", file.path));
     return Offered::kNotStarted;
   }
   HandedOverBefore(totals, file, true);
@@ -134,8 +132,7 @@ Offered OfferFile(const HatchContext& context, const AreaRecord& area, const Ent
   if (context.IsOwnFile(file.path)) {
     totals.hatchedCount -= 1;
     totals.hatchedBytes -= file.size;
-    context.log.Error(" -> " + ShortString(file.path) +
-                      " is this run's own configuration, passed over");
+    context.log.Error(Concat(" -> ", file.path, " is this run's own configuration, passed over"));
     result.refused += 1;
     return Offered::kRefused;
   }

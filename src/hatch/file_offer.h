@@ -46,7 +46,7 @@ bool WithinLimits(const AreaRecord& area, std::int64_t size, BlockTotals& totals
                   const EntryOptions& options);
 
 // The "Hatching" progress message, with the count and size parts the limits ask for.
-ShortString HatchingMessage(std::string_view name, const AreaRecord& area,
+std::string HatchingMessage(std::string_view name, const AreaRecord& area,
                             const BlockTotals& totals);
 
 // A found name is hatched only when it can stand in a configuration line and

@@ -43,22 +43,22 @@ HandOver DeleteHandedOver(const HatchContext& context, const std::string& path,
   int code = context.fs.Describe(path, now);
   // The program may have moved the file away itself: nothing is lost.
   if (code == kFileNotFound || code == kPathNotFound) {
-    log.Line(" -> File " + ShortString(path) + " is gone already");
+    log.Line(Concat(" -> File ", path, " is gone already"));
     return HandOver::kDone;
   }
   // A file that cannot be looked at cannot be known to be the one handed over.
   if (code != 0) {
-    log.Error(" -> File " + ShortString(path) + " not deleted: " + ErrorText(code, path));
+    log.Error(Concat(" -> File ", path, " not deleted: ", ErrorText(code, path)));
     return HandOver::kNotDeleted;
   }
   if (chosen != nullptr && !SameFile(*chosen, now)) {
-    log.Error(" -> File " + ShortString(path) + " changed during its hand-over, kept");
+    log.Error(Concat(" -> File ", path, " changed during its hand-over, kept"));
     return HandOver::kChanged;
   }
-  log.Line(" -> Deleting file " + ShortString(path));
+  log.Line(Concat(" -> Deleting file ", path));
   code = context.fs.Erase(path);
   if (code == 0 || code == kFileNotFound) return HandOver::kDone;
-  log.Error(" -> File " + ShortString(path) + " not deleted: " + ErrorText(code, path));
+  log.Error(Concat(" -> File ", path, " not deleted: ", ErrorText(code, path)));
   return HandOver::kNotDeleted;
 }
 
@@ -90,23 +90,23 @@ HandOver HatchFile(const HatchContext& context, std::string_view path, const Are
   HandOver result = HandOver::kDone;
   if (const std::size_t limit = context.runner.CommandLimit(); command.size() > limit) {
     // Cut, it would hand the program other words than the template says.
-    log.Error(" -> Command for " + ShortString(path) + " is longer than " +
-              NumberText(static_cast<std::int64_t>(limit)) + " characters, not executed");
+    log.Error(Concat(" -> Command for ", path, " is longer than ", std::to_string(limit),
+                     " characters, not executed"));
     result = HandOver::kNotRun;
   } else if (settings.dryRun) {
     // Nothing is started; the hand-over is shown as if it succeeded.
-    if (options.deleteFile) log.Line(" -> Would delete file " + ShortString(path));
+    if (options.deleteFile) log.Line(Concat(" -> Would delete file ", path));
     return HandOver::kDone;
   } else {
     int exitCode = 0;
-    int status = context.runner.RunAndWait(std::string(FirstWordView(command)),
+    int status = context.runner.RunAndWait(std::string(FirstWord(command)),
                                            std::string(Parameters(command)), exitCode);
     if (status != 0) {
-      log.Error(" -> " + ErrorText(status, FirstWord(settings.postProg)));
+      log.Error(Concat(" -> ", ErrorText(status, FirstWord(settings.postProg))));
       result = HandOver::kNotStarted;
     } else if (exitCode != 0) {
-      log.Error(" -> " + FirstWord(settings.postProg) + " ended with exit code " +
-                NumberText(exitCode));
+      log.Error(Concat(" -> ", FirstWord(settings.postProg), " ended with exit code ",
+                       std::to_string(exitCode)));
       result = HandOver::kFailed;
     }
   }
@@ -114,7 +114,7 @@ HandOver HatchFile(const HatchContext& context, std::string_view path, const Are
   if (!options.deleteFile) return result;
   if (result != HandOver::kDone) {
     // Deleting a file that never reached its area would lose it.
-    log.Error(" -> File " + ShortString(path) + " kept, its hand-over failed");
+    log.Error(Concat(" -> File ", path, " kept, its hand-over failed"));
     return result;
   }
   return DeleteHandedOver(context, std::string(path), chosen);

@@ -7,15 +7,14 @@
 #include "support/file_system.h"
 #include "support/process_runner.h"
 #include "support/run_log.h"
-#include "support/short_string.h"
 #include "support/text_file.h"
 
 namespace brimvel {
 
 // The command templates of the configuration, and whether to only show.
 struct HatchSettings {
-  ShortString postProg;
-  ShortString appendDesc;
+  std::string postProg;
+  std::string appendDesc;
   bool dryRun = false;  // decide everything, start and change nothing
 };
 

@@ -6,7 +6,7 @@ namespace brimvel {
 
 namespace {
 
-constexpr std::size_t kCap = ShortString::kCapacity;
+constexpr std::size_t kCap = kLineCapacity;
 constexpr char kTemplate = 0;
 constexpr char kInserted = 1;
 // Put in, but its escapes are still to be replaced, once, at the next step.
@@ -75,22 +75,23 @@ void FormatField(TemplateText& t, std::size_t p, std::string_view value, char va
     tailFlags = restFlags;
   }
   std::int32_t width;
-  ShortString mode;
+  std::string_view mode;
   std::size_t comma = params.find(',');
   if (comma != std::string::npos) {
     width = NumberOrZero(FirstWord(BeforeComma(params)));
     mode = FirstWord(std::string_view(params).substr(comma + 1));
   } else {
     width = NumberOrZero(params);
-    mode = ShortString(params);
+    mode = params;
   }
+  mode = mode.substr(0, kCap);  // a format is template text: only its first 255 count
   // Widths beyond what a text can hold are taken as the nearest that fits.
   if (width < 0) width = 0;
   if (width > static_cast<std::int32_t>(kCap)) width = static_cast<std::int32_t>(kCap);
   std::size_t w = static_cast<std::size_t>(width);
 
   std::string field(value.substr(0, value.size() < kCap ? value.size() : kCap));
-  bool cut = mode.view().find('*') != std::string_view::npos;
+  bool cut = mode.find('*') != std::string_view::npos;
   if (cut && w >= 1 && field.size() > w) field.resize(w - 1);
   char align = mode.empty() ? 'R' : UpperChar(mode[0]);
   bool behindNext = true;  // centred: the first blank goes behind
@@ -137,9 +138,9 @@ TemplateText ReplaceMacro(const TemplateText& text, std::string_view replacement
   return Replace(text, replacement, name, kInserted, false);
 }
 
-ShortString ReplaceMacro(std::string_view text, std::string_view replacement,
+std::string ReplaceMacro(std::string_view text, std::string_view replacement,
                          std::string_view name) {
-  return ReplaceMacro(TemplateText::FromTemplate(text), replacement, name).str();
+  return ReplaceMacro(TemplateText::FromTemplate(text), replacement, name).text;
 }
 
 TemplateText ExpandTemplate(const TemplateText& text, std::string_view value,
@@ -155,10 +156,10 @@ TemplateText ExpandTemplate(const TemplateText& text, std::string_view value,
   return t;
 }
 
-ShortString ExpandTemplate(std::string_view templateText, std::string_view value,
+std::string ExpandTemplate(std::string_view templateText, std::string_view value,
                            std::string_view macro) {
   // A text on its own: the value's escapes are never looked at.
-  return ExpandTemplate(TemplateText::FromTemplate(templateText), value, macro).str();
+  return ExpandTemplate(TemplateText::FromTemplate(templateText), value, macro).text;
 }
 
 }  // namespace brimvel

@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "support/short_string.h"
-
 namespace brimvel {
 
 // A text being expanded. Every byte remembers whether it came from the
@@ -19,7 +17,6 @@ struct TemplateText {
   // A template is a configuration value: at most 255 characters. What it
   // expands to is never cut.
   static TemplateText FromTemplate(std::string_view text);
-  ShortString str() const { return ShortString(text); }
 };
 
 // Replaces the escapes "@Space", "\n", "\k", then the macro (when the name
@@ -29,13 +26,13 @@ struct TemplateText {
 // first and has its escapes replaced after.
 TemplateText ExpandTemplate(const TemplateText& text, std::string_view value,
                             std::string_view macro, bool valueEscapesPending = false);
-ShortString ExpandTemplate(std::string_view templateText, std::string_view value,
+std::string ExpandTemplate(std::string_view templateText, std::string_view value,
                            std::string_view macro);
 
 // Replaces every occurrence of the name found in template text.
 TemplateText ReplaceMacro(const TemplateText& text, std::string_view replacement,
                           std::string_view name);
-ShortString ReplaceMacro(std::string_view text, std::string_view replacement,
+std::string ReplaceMacro(std::string_view text, std::string_view replacement,
                          std::string_view name);
 
 // Puts the value, laid out by the parenthesised format that starts at the

@@ -44,7 +44,7 @@ bool EditCopy(const RunEnvironment& env, const std::string& configName, const st
   int editorExit = 0;
   if (int code = env.edit(copy, editorExit); code != 0) {
     out.WriteLine("brimvel: the editor ($VISUAL, $EDITOR) could not be started: " +
-                  std::string(ErrorText(code, "editor").view()));
+                  ErrorText(code, "editor"));
     result = code;
     return false;
   }
@@ -76,7 +76,7 @@ int EditConfiguration(const RunEnvironment& env, const std::string& configName) 
   if (int code = lock.OpenNewLocked(); code != 0) {
     out.WriteLine(code == kSharingViolation
                       ? "brimvel: " + configName + " is being worked by a run, try again later"
-                      : "brimvel: " + std::string(ErrorText(code, lock.name()).view()));
+                      : "brimvel: " + ErrorText(code, lock.name()));
     return code == kSharingViolation ? 1 : code;
   }
   std::string original, edited;
@@ -84,8 +84,8 @@ int EditConfiguration(const RunEnvironment& env, const std::string& configName) 
   int code = ReadWholeFile(env.fs, realName, original);
   if (code == 0) code = WriteCopy(env.fs, realName, copy, original);
   if (code != 0)
-    out.WriteLine("brimvel: " + configName + " cannot be copied for editing: " +
-                  std::string(ErrorText(code, configName).view()));
+    out.WriteLine("brimvel: " + configName +
+                  " cannot be copied for editing: " + ErrorText(code, configName));
   int result = code;
   bool keepCopy = false;
   // A copy that cannot take the original's place stays, with the edit in it.
@@ -93,7 +93,7 @@ int EditConfiguration(const RunEnvironment& env, const std::string& configName) 
     int failed = Install(env.fs, copy, realName);
     if (failed != 0) {
       out.WriteLine("brimvel: " + configName + " is left as it was, the edit stays in " + copy +
-                    ": " + std::string(ErrorText(failed, configName).view()));
+                    ": " + ErrorText(failed, configName));
       keepCopy = true;
     }
     return failed;

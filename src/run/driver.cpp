@@ -71,11 +71,10 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
     return 0;
   }
   if (options.planDays > 0) return RunPlan(env, options);
-  if (options.edit) return EditConfiguration(env, options.configName.str());
+  if (options.edit) return EditConfiguration(env, options.configName);
   if (options.check) {
-    const CheckOutcome outcome =
-        CheckConfiguration(env.fs, env.runner, env.clock, options.configName.str(), console,
-                           options.areaFilter.view());
+    const CheckOutcome outcome = CheckConfiguration(
+        env.fs, env.runner, env.clock, options.configName, console, options.areaFilter);
     return outcome.errors == 0 ? 0 : 1;
   }
 
@@ -87,8 +86,7 @@ int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameter
   if (int code = WriteMetricsFile(env.fs, options.metricsFile, summary, exitCode,
                                   std::chrono::duration_cast<std::chrono::seconds>(now).count());
       code != 0)
-    env.errors.WriteLine("brimvel: metrics not written: " +
-                         ErrorText(code, options.metricsFile).str());
+    env.errors.WriteLine("brimvel: metrics not written: " + ErrorText(code, options.metricsFile));
   return exitCode;
 }
 

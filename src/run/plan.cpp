@@ -38,18 +38,18 @@ struct HandOverLine {
 class Recorder final : public HatchObserver {
  public:
   void AreaMet(const AreaRecord& area) override {
-    std::string name = area.name.str();
+    std::string name = area.name;
     if (seen_.insert(name).second) order_.push_back(name);
     if (area.enabled) due_.insert(name);
   }
   void HandedOver(const AreaRecord& area, std::string_view path, std::int64_t size) override {
-    handedOver_.push_back(HandOverLine{area.name.str(), std::string(path), size});
+    handedOver_.push_back(HandOverLine{area.name, std::string(path), size});
   }
   void Waiting(const AreaRecord& area, std::string_view path, std::int64_t size,
                WaitReason reason) override {
     // Only the look past the last day reports what waits.
     if (!keepWaiting_ || reason == WaitReason::kInterrupted) return;
-    waiting_.push_back(HandOverLine{area.name.str(), std::string(path), size});
+    waiting_.push_back(HandOverLine{area.name, std::string(path), size});
     if (reason == WaitReason::kNever) never_.insert(std::string(path));
   }
 
@@ -131,7 +131,7 @@ int MirrorFiles(FileSystem& real, MemoryFileSystem& sim, const std::string& conf
   std::set<std::string> mirrored;
   return ForEachLine(configName, text, [&](const ConfigLine& line) {
     if (line.kind != LineKind::kDirectory && line.kind != LineKind::kFile) return;
-    std::string directory(DirectoryPart(line.entry.mask.view(), real.DirectorySeparators()));
+    std::string directory(DirectoryPart(line.entry.mask, real.DirectorySeparators()));
     if (!spellings.insert(directory).second) return;
     std::vector<FoundEntry> entries;
     int code = real.List(directory, entries);
@@ -221,7 +221,7 @@ int PlanError(TextFile& out, const std::string& text, int code) {
 // whose run failed when the result is not 0.
 int PlanDays(MemoryFileSystem& sim, const RunOptions& options, LocalTime& day, LocalTime& last,
              PlanOutput& plan, Recorder& recorder, std::set<std::string>& goneOut) {
-  const std::string configName = options.configName.str();
+  const std::string configName = options.configName;
   // A run that hands nothing over and leaves the configuration as it was
   // is repeated by every later day whose schedules fall alike, while the
   // configuration stays so: those days are known without running them,
@@ -281,16 +281,16 @@ void WriteWhatIsLeft(PlanOutput& plan, const RunOptions& options, const Recorder
 
 int RunPlan(const RunEnvironment& env, const RunOptions& options) {
   TextFile& out = env.console;
-  const std::string configName = options.configName.str();
+  const std::string configName = options.configName;
   std::string text;
   if (int code = ReadWholeFile(env.fs, configName, text); code != 0)
     return PlanError(out, "Can't open configuration file " + configName + ", no plan", code);
   if (!options.areaFilter.empty()) {
     bool found = false;
-    FindAreaBlock(env.fs, configName, options.areaFilter.view(), found);
+    FindAreaBlock(env.fs, configName, options.areaFilter, found);
     if (!found)
-      return PlanError(
-          out, AreaMissingText(options.areaFilter.view(), configName) + ", nothing is planned", 1);
+      return PlanError(out,
+                       AreaMissingText(options.areaFilter, configName) + ", nothing is planned", 1);
   }
   MemoryFileSystem sim;
   sim.SetLineEnd(env.fs.LineEnd());

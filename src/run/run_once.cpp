@@ -48,7 +48,7 @@ int RefuseWorkedDay(const RunEnvironment& env, RunLog& log, RunSummary& summary)
   return FinishLog(env, log, 0, summary, RunEnd::kRefused);
 }
 
-int RefuseBusy(const RunEnvironment& env, RunLog& log, const ShortString& configName,
+int RefuseBusy(const RunEnvironment& env, RunLog& log, const std::string& configName,
                RunSummary& summary) {
   log.Line("Configuration file " + configName +
            " is being worked by another run, leaving it alone..");
@@ -61,15 +61,13 @@ int RefuseBusy(const RunEnvironment& env, RunLog& log, const ShortString& config
 bool AreaNamed(const RunEnvironment& env, RunLog& log, const RunOptions& options,
                RunSummary& summary, int& exitCode) {
   bool found = false;
-  if (int failed =
-          FindAreaBlock(env.fs, options.configName.str(), options.areaFilter.view(), found);
+  if (int failed = FindAreaBlock(env.fs, options.configName, options.areaFilter, found);
       failed != 0) {
     exitCode = RuntimeError(env, log, failed);
     return false;
   }
   if (found) return true;
-  log.Error(AreaMissingText(options.areaFilter.view(), options.configName.view()) +
-            ", nothing was worked");
+  log.Error(AreaMissingText(options.areaFilter, options.configName) + ", nothing was worked");
   if (options.errorLevel) log.Line(summary.Line());
   exitCode = FinishLog(env, log, options.errorLevel ? 1 : 0, summary, RunEnd::kFailed);
   return false;
@@ -135,14 +133,14 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& su
   // Every path to one file (a link, another spelling) shares its lock and
   // temporary file, and a link stays a link.
   std::string realName;
-  env.fs.RealName(options.configName.str(), realName);
+  env.fs.RealName(options.configName, realName);
   TextFile config(env.fs, realName);
   int code = config.OpenRead();
   // Another run holds the configuration it just wrote until it ends.
   if (code == kSharingViolation) return RefuseBusy(env, log, options.configName, summary);
   if (code != 0) {
     log.Line("Shit, I can't open configuration file " + options.configName + "!..");
-    log.Error(ErrorText(code, options.configName.view()).view());
+    log.Error(ErrorText(code, options.configName));
     // A scheduler must see the failure, so the error number is the exit code.
     return code;
   }
@@ -167,8 +165,8 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& su
                       &summary,
                       options.everyAreaDue,
                       {}};
-  PassOutcome outcome = ConfigPass(context, config, temp, merged, options.configName.str(),
-                                   options.forced, dayWorked);
+  PassOutcome outcome =
+      ConfigPass(context, config, temp, merged, options.configName, options.forced, dayWorked);
   switch (outcome.result) {
     case PassResult::kLocked:
       return RefuseBusy(env, log, options.configName, summary);
@@ -176,7 +174,7 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& su
       return RefuseWorkedDay(env, log, summary);
     case PassResult::kFailed:
       for (const std::string& name : erasures.pending())
-        log.Error(" -> File " + ShortString(name) +
+        log.Error(" -> File " + name +
                   " kept, the configuration recording its hand-over was not rewritten");
       return RuntimeError(env, log, outcome.error);
     case PassResult::kDone:
@@ -184,7 +182,7 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& su
   }
   bool deleteFailed = false;
   erasures.Commit([&log, &deleteFailed](const std::string& name, int failure) {
-    log.Error(" -> File " + ShortString(name) + " not deleted: " + ErrorText(failure, name));
+    log.Error(" -> File " + name + " not deleted: " + ErrorText(failure, name));
     deleteFailed = true;
   });
   // `temp` is the new configuration: it stays open, and so locked, until

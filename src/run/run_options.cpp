@@ -88,7 +88,7 @@ void FindUnknownOption(const std::vector<std::string>& parameters, RunOptions& o
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     const std::string& parameter = parameters[i];
     if (!StartsWith(parameter, "-")) continue;
-    std::string upper = UpperText(parameter).str();
+    std::string upper = UpperText(parameter);
     if (IsOneOf(upper, kValueOptions)) {
       ++i;
       continue;
@@ -116,8 +116,8 @@ RunOptions ReadRunOptions(const std::vector<std::string>& parameters) {
   options.errorLevel = HasParameter(parameters, "-ERRORLEVEL");
   // -D counts only as the first parameter.
   options.forced = !parameters.empty() && SameUpper(parameters.front(), "-D");
-  ShortString commandLine;
-  for (const std::string& parameter : parameters) commandLine = commandLine + " " + parameter;
+  std::string commandLine;
+  for (const std::string& parameter : parameters) commandLine += " " + parameter;
   GetOptionValue("-CFG", options.configName, commandLine);
   GetOptionValue("-AREA", options.areaFilter, commandLine);
 

@@ -3,14 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "support/short_string.h"
-
 namespace brimvel {
 
 // What the command line asks for.
 struct RunOptions {
-  ShortString configName = "brimvel.cfg";
-  ShortString areaFilter;
+  std::string configName = "brimvel.cfg";
+  std::string areaFilter;
   bool forced = false;      // "-D": work even on a day already worked
   bool dryRun = false;      // "-N": decide everything, change nothing, start nothing
   bool check = false;       // "-CHECK": report the configuration's traps

@@ -6,7 +6,7 @@ std::string Plural(std::int64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-AreaFigures& RunSummary::Of(const AreaRecord& area) { return areas_[area.name.str()]; }
+AreaFigures& RunSummary::Of(const AreaRecord& area) { return areas_[area.name]; }
 
 void RunSummary::AreaMet(const AreaRecord& area) {
   // A worked area is reported even when it had nothing to do.

@@ -5,16 +5,16 @@
 
 namespace brimvel {
 
-ShortString ErrorText(std::int32_t code, std::string_view name) {
+std::string ErrorText(std::int32_t code, std::string_view name) {
   switch (code) {
     case 0:
       return "allright";
     case kFileNotFound:
-      return "File " + ShortString(name) + " not found";
+      return Concat("File ", name, " not found");
     case kPathNotFound:
-      return "Path to file " + ShortString(name) + " not found";
+      return Concat("Path to file ", name, " not found");
     case kAccessDenied:
-      return "Access to file " + ShortString(name) + " denied";
+      return Concat("Access to file ", name, " denied");
     case kInvalidHandle:
       return "Invalid handle";
     case kNotEnoughMemory:
@@ -26,7 +26,8 @@ ShortString ErrorText(std::int32_t code, std::string_view name) {
     case kNoMoreFiles:
       return "No more files";
     default:
-      return "Unknown error... =) Error#" + NumberText(code) + ", while working with " + name;
+      return Concat("Unknown error... =) Error#", std::to_string(code), ", while working with ",
+                    name);
   }
 }
 

@@ -4,7 +4,7 @@
 
 namespace brimvel {
 
-ShortString StampedLine(const Clock& clock, std::string_view marker, std::string_view message) {
+std::string StampedLine(const Clock& clock, std::string_view marker, std::string_view message) {
   // Every log line pays for its stamp: written into one buffer, not joined
   // from six small strings.
   DateParts date = ReadDate(clock);
@@ -18,7 +18,8 @@ ShortString StampedLine(const Clock& clock, std::string_view marker, std::string
   }
   std::string line(stamp, sizeof stamp - 1);
   line.append(marker).append(message);
-  return ShortString(line);
+  if (line.size() > kLineCapacity) line.resize(kLineCapacity);
+  return line;
 }
 
 RunLog::RunLog(TextFile& console, const Clock& clock, std::string banner)
@@ -52,28 +53,24 @@ void RunLog::WriteBoth(std::string_view text, bool endLine, std::string_view pri
   if (file_) file_->Flush();
 }
 
-void RunLog::Line(std::string_view message) {
-  WriteBoth(StampedLine(clock_, "", message).view(), true);
-}
+void RunLog::Line(std::string_view message) { WriteBoth(StampedLine(clock_, "", message), true); }
 
-void RunLog::Begin(std::string_view message) {
-  WriteBoth(StampedLine(clock_, "", message).view(), false);
-}
+void RunLog::Begin(std::string_view message) { WriteBoth(StampedLine(clock_, "", message), false); }
 
 void RunLog::End(std::string_view text) { WriteBoth(text, true); }
 
 void RunLog::Error(std::string_view message) {
-  WriteBoth(StampedLine(clock_, "[err] ", message).view(), true, "<3>");
+  WriteBoth(StampedLine(clock_, "[err] ", message), true, "<3>");
 }
 
 void RunLog::Status(std::string_view message) {
   Line(message);
-  if (title_) title_((ShortString(message) + " - " + banner_).view());
+  if (title_) title_(Concat(message, " - ", banner_));
 }
 
 void RunLog::StatusWhole(std::string_view message) {
-  WriteBoth(StampedLine(clock_, "", "").str() + std::string(message), true);
-  if (title_) title_((ShortString(message) + " - " + banner_).view());
+  WriteBoth(StampedLine(clock_, "", "") + std::string(message), true);
+  if (title_) title_(Concat(message, " - ", banner_));
 }
 
 int RunLog::Close() {

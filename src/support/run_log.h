@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "support/clock.h"
-#include "support/short_string.h"
 #include "support/text_file.h"
 
 namespace brimvel {
@@ -59,6 +58,6 @@ class RunLog {
 };
 
 // The stamped line as it reaches the log, cut at 255.
-ShortString StampedLine(const Clock& clock, std::string_view marker, std::string_view message);
+std::string StampedLine(const Clock& clock, std::string_view marker, std::string_view message);
 
 }  // namespace brimvel

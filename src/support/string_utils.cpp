@@ -10,12 +10,6 @@ namespace {
 
 constexpr char kBlank = ' ';
 
-std::string_view DropLeadingBlanks(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == kBlank) ++i;
-  return text.substr(i);
-}
-
 }  // namespace
 
 char UpperChar(char c) {
@@ -26,22 +20,23 @@ char UpperChar(char c) {
   return c;
 }
 
-ShortString UpperText(std::string_view text) {
-  char buffer[ShortString::kCapacity];
-  std::size_t n = text.size() < ShortString::kCapacity ? text.size() : ShortString::kCapacity;
-  for (std::size_t i = 0; i < n; ++i) buffer[i] = UpperChar(text[i]);
-  return ShortString(std::string_view(buffer, n));
+std::string UpperText(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = UpperChar(c);
+  return upper;
 }
 
-ShortString TrimLeadingBlanks(std::string_view text) { return DropLeadingBlanks(text); }
+std::string_view TrimLeadingBlanks(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == kBlank) ++i;
+  return text.substr(i);
+}
 
-std::string_view FirstWordView(std::string_view text) {
-  text = DropLeadingBlanks(text);
+std::string_view FirstWord(std::string_view text) {
+  text = TrimLeadingBlanks(text);
   std::size_t blank = text.find(kBlank);
   return blank == std::string_view::npos ? text : text.substr(0, blank);
 }
-
-ShortString FirstWord(std::string_view text) { return FirstWordView(text); }
 
 bool SameUpper(std::string_view text, std::string_view upperKeyword) {
   if (text.size() != upperKeyword.size()) return false;
@@ -50,35 +45,34 @@ bool SameUpper(std::string_view text, std::string_view upperKeyword) {
   return true;
 }
 
-ShortString AfterFirstWord(std::string_view text) {
-  text = DropLeadingBlanks(text);
+std::string_view AfterFirstWord(std::string_view text) {
+  text = TrimLeadingBlanks(text);
   std::size_t blank = text.find(kBlank);
   // A one-word text yields the word itself: the configuration language relies on it.
   if (blank != std::string_view::npos) text = text.substr(blank + 1);
-  return DropLeadingBlanks(text);
+  return TrimLeadingBlanks(text);
 }
 
-ShortString ArgumentText(std::string_view text) {
+std::string_view ArgumentText(std::string_view text) {
   std::size_t quote = text.find('"');
   if (quote != std::string_view::npos) {
     text = text.substr(quote + 1);
   } else {
     std::size_t blank = text.find(kBlank);
     if (blank != std::string_view::npos) text = text.substr(blank + 1);
-    text = DropLeadingBlanks(text);
+    text = TrimLeadingBlanks(text);
   }
   std::size_t close = text.find('"');
   return close == std::string_view::npos ? text : text.substr(0, close);
 }
 
-void GetOptionValue(std::string_view name, ShortString& value, std::string_view text) {
-  ShortString upperName = UpperText(name);
-  if (upperName.empty() || UpperText(text).view().find(upperName.view()) == std::string_view::npos)
-    return;
+void GetOptionValue(std::string_view name, std::string& value, std::string_view text) {
+  const std::string upperName = UpperText(name);
+  if (upperName.empty() || UpperText(text).find(upperName) == std::string::npos) return;
   for (;;) {
     if (UpperText(FirstWord(text)) == upperName) {
-      std::size_t at = UpperText(text).view().find(upperName.view());
-      std::string_view rest = DropLeadingBlanks(text.substr(at + upperName.size()));
+      std::size_t at = UpperText(text).find(upperName);
+      std::string_view rest = TrimLeadingBlanks(text.substr(at + upperName.size()));
       if (!rest.empty() && rest.front() == '"') {
         value = ArgumentText(rest);
       } else {
@@ -94,9 +88,8 @@ void GetOptionValue(std::string_view name, ShortString& value, std::string_view 
 }
 
 bool OptionPresent(std::string_view name, std::string_view text) {
-  ShortString upperName = UpperText(name);
-  return !upperName.empty() &&
-         UpperText(text).view().find(upperName.view()) != std::string_view::npos;
+  const std::string upperName = UpperText(name);
+  return !upperName.empty() && UpperText(text).find(upperName) != std::string::npos;
 }
 
 bool OptionPresent(std::string_view name, bool& flag, std::string_view text) {
@@ -104,8 +97,6 @@ bool OptionPresent(std::string_view name, bool& flag, std::string_view text) {
   flag = true;
   return true;
 }
-
-ShortString NumberText(std::int64_t number) { return ShortString(std::to_string(number)); }
 
 std::int32_t TextToNumber(std::string_view text, int& errorPos) {
   std::size_t i = 0;

@@ -1,29 +1,40 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
-
-#include "support/short_string.h"
 
 namespace brimvel {
 
+// Where users meet a length limit: a configuration line's first 255
+// characters are parsed, a longer path is passed over, a log line is cut.
+inline constexpr std::size_t kLineCapacity = 255;
+
+// Joins texts into one, for messages: one allocation, any mix of parts.
+template <typename... Parts>
+std::string Concat(const Parts&... parts) {
+  std::string joined;
+  joined.reserve((std::string_view(parts).size() + ...));
+  (joined.append(std::string_view(parts)), ...);
+  return joined;
+}
+
 // Word and option helpers. A blank is the byte 0x20 only; a tab is an
 // ordinary character.
-ShortString UpperText(std::string_view text);
+// The words and arguments below are views into the text they are taken from.
+std::string UpperText(std::string_view text);
 char UpperChar(char c);
-ShortString FirstWord(std::string_view text);
-// The first word as a view into the text, for comparisons that need no copy.
-std::string_view FirstWordView(std::string_view text);
+std::string_view FirstWord(std::string_view text);
 // Whether the text, upper-cased, equals an already upper-case keyword.
 bool SameUpper(std::string_view text, std::string_view upperKeyword);
-ShortString AfterFirstWord(std::string_view text);
-ShortString TrimLeadingBlanks(std::string_view text);
-ShortString ArgumentText(std::string_view text);
+std::string_view AfterFirstWord(std::string_view text);
+std::string_view TrimLeadingBlanks(std::string_view text);
+std::string_view ArgumentText(std::string_view text);
 // Leaves `value` unchanged when the option is absent or has nothing behind it.
-void GetOptionValue(std::string_view name, ShortString& value, std::string_view text);
+void GetOptionValue(std::string_view name, std::string& value, std::string_view text);
 bool OptionPresent(std::string_view name, bool& flag, std::string_view text);
 bool OptionPresent(std::string_view name, std::string_view text);
-ShortString NumberText(std::int64_t number);
 
 // Reads an optionally signed decimal or "$"-hexadecimal number. errorPos is 0
 // on success, else the 1-based position of the offending character (or a

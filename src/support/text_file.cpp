@@ -202,7 +202,7 @@ void TextFile::FindCtrlZ() {
 
 // The common case, kept cheap because every configuration line passes here:
 // the line and its LF already lie in the read-ahead, and the line fits.
-bool TextFile::ReadShortLine(ShortString& line, std::string_view& whole) {
+bool TextFile::ReadShortLine(std::string& line, std::string_view& whole) {
   if (inputPos_ >= input_.size()) return false;
   const char* begin = input_.data() + inputPos_;
   std::size_t limit = std::min(input_.size() - inputPos_, kLineCapacity + 1);
@@ -221,8 +221,8 @@ bool TextFile::ReadShortLine(ShortString& line, std::string_view& whole) {
   return true;
 }
 
-std::string_view TextFile::ReadLine(ShortString& line, std::string& scratch) {
-  line = ShortString();
+std::string_view TextFile::ReadLine(std::string& line, std::string& scratch) {
+  line.clear();
   scratch.clear();
   rawLine_ = {};
   if (error_ != 0) return scratch;
@@ -258,7 +258,7 @@ std::string_view TextFile::ReadLine(ShortString& line, std::string& scratch) {
     units += span;
     inputPos_ = pos + span;
   }
-  line = ShortString(std::string_view(kept, keptCount));
+  line.assign(kept, keptCount);
   scratch.assign(kept, keptCount);
   // Phase 2: pass over the rest of the line, keeping it for the whole line.
   while (FillInput()) {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "support/file_system.h"
-#include "support/short_string.h"
+#include "support/string_utils.h"
 
 namespace brimvel {
 
@@ -16,7 +16,6 @@ inline constexpr int kNotOpen = 103;
 inline constexpr int kNotOpenForInput = 104;
 inline constexpr int kNotOpenForOutput = 105;
 
-inline constexpr std::size_t kLineCapacity = ShortString::kCapacity;
 inline constexpr char kCtrlZ = 0x1A;
 
 // A text file: a name, a mode, the handle it owns and its buffers. The first
@@ -59,7 +58,7 @@ class TextFile {
   // view valid until the next read; at most 255 characters reach `line`
   // (a CR is dropped there but uses up a unit). `scratch` holds the line
   // when it does not lie in the read-ahead in one piece.
-  std::string_view ReadLine(ShortString& line, std::string& scratch);
+  std::string_view ReadLine(std::string& line, std::string& scratch);
   // The last line read with its line end exactly as it stands in the file,
   // when it lay in the read-ahead in one piece; empty otherwise. Valid until
   // the next read: lets an unchanged line be copied in one step.
@@ -108,7 +107,7 @@ class TextFile {
   int Open(OpenKind kind, Mode mode);
   void CloseHandle();
   bool FillInput();
-  bool ReadShortLine(ShortString& line, std::string_view& whole);
+  bool ReadShortLine(std::string& line, std::string_view& whole);
   void FindCtrlZ();
   void NoteLineEnd(std::size_t from);
 

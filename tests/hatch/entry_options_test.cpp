@@ -29,8 +29,8 @@ void ExpectOptions(const EntryOptions& got, const Expected& want) {
   EXPECT_EQ(got.anySize, Named(want.flags, "-ANYSIZE"));
   EXPECT_EQ(got.anyCount, Named(want.flags, "-ANYCOUNT"));
   EXPECT_EQ(got.hidden, Named(want.flags, "-HIDDEN"));
-  EXPECT_EQ(got.desc.str(), want.desc);
-  EXPECT_EQ(got.option.str(), want.option);
+  EXPECT_EQ(got.desc, want.desc);
+  EXPECT_EQ(got.option, want.option);
 }
 
 TEST(ParseEntryOptionsTest, Table) {

@@ -11,7 +11,7 @@ namespace {
 // or the log line says nothing an operator can act on.
 TEST(ErrorTextTest, UnknownCodesNameTheNumberAndTheFile) {
   for (std::int32_t code : {32, 112, -1}) {
-    const std::string text = ErrorText(code, "C:\\IN\\*.ZIP").str();
+    const std::string text = ErrorText(code, "C:\\IN\\*.ZIP");
     EXPECT_NE(text.find(std::to_string(code)), std::string::npos) << text;
     EXPECT_NE(text.find("C:\\IN\\*.ZIP"), std::string::npos) << text;
   }

@@ -26,11 +26,11 @@ class TextFileTest : public ::testing::Test {
   // Every line of the file: the 255 characters and the whole line.
   std::vector<Line> ReadAll(TextFile& file) {
     std::vector<Line> lines;
-    ShortString line;
+    std::string line;
     std::string scratch;
     while (!file.AtEnd() && lines.size() < 100000) {
       std::string whole(file.ReadLine(line, scratch));
-      lines.push_back({line.str(), whole});
+      lines.push_back({line, whole});
     }
     return lines;
   }
@@ -91,7 +91,7 @@ TEST_F(TextFileTest, ReadLineTakesAtMost255UnitsAndPassesOverTheRest) {
     ASSERT_EQ(file.OpenRead(), 0);
     EXPECT_EQ(ReadAll(file), c.lines);
     // Reading at the end gives the empty text and no error.
-    ShortString past = "unchanged";
+    std::string past = "unchanged";
     std::string scratch = "unchanged";
     EXPECT_EQ(file.ReadLine(past, scratch), "");
     EXPECT_EQ(past, "");
@@ -152,7 +152,7 @@ TEST_F(TextFileTest, SeekToATellReadsTheSameLinesAgain) {
   fs_.AddFile("in.txt", content);
   TextFile file(fs_, "in.txt");
   ASSERT_EQ(file.OpenRead(), 0);
-  ShortString line;
+  std::string line;
   std::string scratch;
   std::vector<std::pair<std::int64_t, std::string>> marks;
   for (int i = 0; !file.AtEnd(); ++i) {
@@ -247,7 +247,7 @@ TEST_F(TextFileTest, WrongStateGivesTheFileLayerCodes) {
     int code;
   };
   auto read = [](TextFile& f) {
-    ShortString line;
+    std::string line;
     std::string scratch;
     f.ReadLine(line, scratch);
     return f.error();
@@ -310,7 +310,7 @@ TEST_F(TextFileTest, TheFirstFailureSticks) {
   // A reader whose open failed gives nothing and answers the open's code.
   TextFile missing(fs_, "missing.txt");
   EXPECT_EQ(missing.OpenRead(), kFileNotFound);
-  ShortString line = "unchanged";
+  std::string line = "unchanged";
   std::string scratch;
   EXPECT_EQ(missing.ReadLine(line, scratch), "");
   EXPECT_EQ(line, "");
