@@ -34,14 +34,13 @@ void ParseSchedule(std::string_view text, Schedule& schedule) {
   const std::string_view rest = AfterFirstWord(text);
   // A one-word text reads as its own list: that is no list.
   schedule.list = word != rest;
-  const std::string keyword = UpperText(word);
-  if (UpperText(text) == "DAILY") {
+  if (SameUpper(text, "DAILY")) {
     schedule.word = ScheduleWord::kDaily;
-  } else if (keyword == "WEEKLY") {
+  } else if (SameUpper(word, "WEEKLY")) {
     schedule.word = ScheduleWord::kWeekly;
-  } else if (keyword == "MONTHLY") {
+  } else if (SameUpper(word, "MONTHLY")) {
     schedule.word = ScheduleWord::kMonthly;
-  } else if (keyword == "YEARLY") {
+  } else if (SameUpper(word, "YEARLY")) {
     schedule.word = ScheduleWord::kYearly;
   }
   if (schedule.list) ReadNumbers(rest, schedule.numbers);

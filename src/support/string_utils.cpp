@@ -21,8 +21,8 @@ char UpperChar(char c) {
 }
 
 std::string UpperText(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = UpperChar(c);
+  std::string upper(text.size(), '\0');
+  std::transform(text.begin(), text.end(), upper.begin(), UpperChar);
   return upper;
 }
 
@@ -68,10 +68,11 @@ std::string_view ArgumentText(std::string_view text) {
 
 void GetOptionValue(std::string_view name, std::string& value, std::string_view text) {
   const std::string upperName = UpperText(name);
-  if (upperName.empty() || UpperText(text).find(upperName) == std::string::npos) return;
-  for (;;) {
-    if (UpperText(FirstWord(text)) == upperName) {
-      std::size_t at = UpperText(text).find(upperName);
+  const std::string upperText = UpperText(text);
+  if (upperName.empty() || upperText.find(upperName) == std::string::npos) return;
+  for (std::size_t offset = 0;;) {
+    if (SameUpper(FirstWord(text), upperName)) {
+      std::size_t at = upperText.find(upperName, offset) - offset;
       std::string_view rest = TrimLeadingBlanks(text.substr(at + upperName.size()));
       if (!rest.empty() && rest.front() == '"') {
         value = ArgumentText(rest);
@@ -83,6 +84,7 @@ void GetOptionValue(std::string_view name, std::string& value, std::string_view 
     std::size_t blank = text.find(kBlank);
     if (blank == std::string_view::npos) return;
     text = text.substr(blank + 1);
+    offset += blank + 1;
     if (text.find(kBlank) == std::string_view::npos) return;
   }
 }
