@@ -354,14 +354,13 @@ int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>
   // Only the names under the directory: a listing costs what it shows.
   for (auto it = files_.lower_bound(prefix);
        it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-    const File& file = *it->second;
     std::string rest = shownNames_.at(it->first).substr(prefix.size());
     std::size_t slash = rest.find_first_of(separators_);
     if (slash != std::string::npos) {
       subdirectories.insert(rest.substr(0, slash));
       continue;
     }
-    entries.push_back(Listed(rest, file));
+    entries.push_back(Listed(rest, *it->second));
   }
   // A link is listed as its target, while the target is there.
   for (auto it = links_.lower_bound(prefix);
@@ -375,8 +374,7 @@ int MemoryFileSystem::List(const std::string& directory, std::vector<FoundEntry>
   for (auto it = directories_.upper_bound(prefix);
        it != directories_.end() && it->compare(0, prefix.size(), prefix) == 0; ++it) {
     std::string rest = it->substr(prefix.size());
-    std::size_t slash = rest.find_first_of(separators_);
-    subdirectories.insert(rest.substr(0, slash));
+    subdirectories.insert(rest.substr(0, rest.find_first_of(separators_)));
   }
   for (const std::string& name : subdirectories)
     entries.push_back(FoundEntry{name, kAttrDirectory, {}, 0});
@@ -389,8 +387,7 @@ int MemoryFileSystem::Describe(const std::string& name, FoundEntry& entry) {
   File* file = Find(name);
   if (file == nullptr) {
     if (name.empty() || !DirectoryExists(AsDirectory(name))) return kFileNotFound;
-    std::string base = name.substr(DirectoryOf(name).size());
-    entry = FoundEntry{base, kAttrDirectory, {}, 0};
+    entry = FoundEntry{name.substr(DirectoryOf(name).size()), kAttrDirectory, {}, 0};
     return 0;
   }
   auto link = links_.find(Key(name));
