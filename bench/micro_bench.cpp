@@ -8,7 +8,7 @@
 #include "hatch/template_expansion.h"
 #include "support/memory_file_system.h"
 #include "support/string_utils.h"
-#include "support/text_file.h"
+#include "support/text_reader.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ void BM_ReadLine(benchmark::State& state) {
   for (int i = 0; i < 10000; ++i) text += "Skip FILE_" + std::to_string(i) + ".ZIP\r\n";
   fs.AddFile("bench.cfg", text);
   for (auto _ : state) {
-    TextFile file(fs, "bench.cfg");
+    TextReader file(fs, "bench.cfg");
     file.OpenRead();
     std::string line;
     std::string scratch;

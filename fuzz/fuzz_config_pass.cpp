@@ -27,7 +27,8 @@
 #include "run/driver.h"
 #include "support/memory_file_system.h"
 #include "support/string_utils.h"
-#include "support/text_file.h"
+#include "support/text_reader.h"
+#include "support/text_writer.h"
 
 using namespace brimvel;
 
@@ -51,7 +52,7 @@ class QuietRunner final : public ProcessRunner {
 
 std::vector<std::string> ReadLines(MemoryFileSystem& fs, const std::string& name) {
   std::vector<std::string> lines;
-  TextFile file(fs, name);
+  TextReader file(fs, name);
   if (file.OpenRead() != 0) Fatal("cannot read a configuration back");
   std::string line, scratch;
   while (!file.AtEnd()) lines.emplace_back(file.ReadLine(line, scratch));
@@ -127,8 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryFileSystem kept;
   kept.AddFile("before.cfg", text);
   MemoryFileSystem terminal;
-  TextFile console(terminal, "console");
-  TextFile errors(terminal, "errors");
+  TextWriter console(terminal, "console");
+  TextWriter errors(terminal, "errors");
   console.OpenDiscard();
   errors.OpenDiscard();
   QuietRunner runner;

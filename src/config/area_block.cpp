@@ -288,7 +288,7 @@ bool EntryStays(LineKind kind, const EntryResult& result, const EntryOptions& op
   return result.handedOver + result.alreadyGone == 0;
 }
 
-int CopyLine(TextFile& out, const ConfigLine& line) {
+int CopyLine(TextWriter& out, const ConfigLine& line) {
   std::string_view end = out.lineEnd();
   if (line.raw.size() == line.whole.size() + end.size() && line.raw.ends_with(end))
     return out.Write(line.raw);

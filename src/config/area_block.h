@@ -20,7 +20,7 @@ bool EntryStays(LineKind kind, const EntryResult& result, const EntryOptions& op
 // Copies a line unchanged to the new configuration: in one step when it
 // already ends the way the new configuration ends its lines. Returns the
 // new configuration's state.
-int CopyLine(TextFile& out, const ConfigLine& line);
+int CopyLine(TextWriter& out, const ConfigLine& line);
 
 // Works one area block, from the line after its AREA line up to and
 // including its END line (or the end of the file), copying each line it

@@ -2,14 +2,14 @@
 
 #include "config/config_line.h"
 #include "support/string_utils.h"
-#include "support/text_file.h"
+#include "support/text_reader.h"
 
 namespace brimvel {
 
 int FindAreaBlock(FileSystem& fs, const std::string& configName, std::string_view area,
                   bool& found) {
   found = false;
-  TextFile config(fs, configName);
+  TextReader config(fs, configName);
   if (int code = config.OpenRead(); code != 0) return code;
   ConfigReader reader(config);
   const std::string wanted = UpperText(area);

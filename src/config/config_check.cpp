@@ -180,7 +180,7 @@ std::vector<std::string_view> ShellWords(std::string_view templateText) {
 class Checker {
  public:
   Checker(FileSystem& fs, ProcessRunner& runner, const Clock& clock, std::string_view area,
-          TextFile& out)
+          TextWriter& out)
       : fs_(fs), runner_(runner), today_(ReadDate(clock)), areaFilter_(area), out_(out) {}
 
   CheckOutcome Run(const std::string& name) {
@@ -188,7 +188,7 @@ class Checker {
     if (std::string_view at = DirectoryPart(name_, fs_.DirectorySeparators());
         at.size() != 2 || at[0] != '.')
       configDirectory_ = at;
-    TextFile config(fs_, name_);
+    TextReader config(fs_, name_);
     if (name_.empty()) {
       // A run cannot open a configuration without a name either.
       Report(0, kError, "no configuration file is named: a run cannot open it");
@@ -245,7 +245,7 @@ class Checker {
             "): " + then);
   }
 
-  void ReadAll(TextFile& config) {
+  void ReadAll(TextReader& config) {
     ConfigReader reader(config);
     ConfigLine line;
     bool lineOpen = false;  // the last line ended at a Ctrl-Z, not at a line feed
@@ -289,7 +289,7 @@ class Checker {
 
   // A run stops reading at a Ctrl-Z byte, and its rewrite leaves out what
   // stands behind it; only blank lines there lose nothing.
-  void CtrlZ(TextFile& config, std::int32_t at) {
+  void CtrlZ(TextReader& config, std::int32_t at) {
     std::size_t lines = 0;
     bool text = false;
     std::string part, scratch;
@@ -405,7 +405,7 @@ class Checker {
   // Why a script cannot be started: its '#!' line names no interpreter there
   // is, or it has none (the system then says "not found").
   std::string ScriptProblem(const std::string& program, const std::string& fails) {
-    TextFile script(fs_, program);
+    TextReader script(fs_, program);
     std::string first, scratch;
     FoundEntry entry;
     const std::string_view head = script.OpenRead() == 0 ? script.ReadLine(first, scratch) : "";
@@ -692,7 +692,7 @@ class Checker {
   ProcessRunner& runner_;
   DateParts today_;
   std::string areaFilter_;  // -AREA: the one block a run works, whatever its schedule
-  TextFile& out_;
+  TextWriter& out_;
   std::string name_;
   CheckOutcome outcome_;
   std::string configDirectory_;  // empty when it is the working directory
@@ -711,7 +711,7 @@ class Checker {
 }  // namespace
 
 CheckOutcome CheckConfiguration(FileSystem& fs, ProcessRunner& runner, const Clock& clock,
-                                const std::string& configName, TextFile& out,
+                                const std::string& configName, TextWriter& out,
                                 std::string_view areaFilter) {
   return Checker(fs, runner, clock, areaFilter, out).Run(configName);
 }

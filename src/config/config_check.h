@@ -8,7 +8,7 @@
 #include "support/clock.h"
 #include "support/file_system.h"
 #include "support/process_runner.h"
-#include "support/text_file.h"
+#include "support/text_writer.h"
 
 namespace brimvel {
 
@@ -33,7 +33,7 @@ struct CheckOutcome {
 // ("file:line: error|warning|note: text", or "file: ..." when no line is
 // meant), then a summary line.
 CheckOutcome CheckConfiguration(FileSystem& fs, ProcessRunner& runner, const Clock& clock,
-                                const std::string& configName, TextFile& out,
+                                const std::string& configName, TextWriter& out,
                                 std::string_view areaFilter = {});
 
 }  // namespace brimvel

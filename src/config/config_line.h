@@ -6,7 +6,7 @@
 
 #include "config/schedule.h"
 #include "hatch/entry_options.h"
-#include "support/text_file.h"
+#include "support/text_reader.h"
 
 namespace brimvel {
 
@@ -57,7 +57,7 @@ struct ConfigLine {
 // open file and tells each one's meaning, keeping track of the blocks.
 class ConfigReader {
  public:
-  explicit ConfigReader(TextFile& file) : file_(file) {}
+  explicit ConfigReader(TextReader& file) : file_(file) {}
 
   // The next line; false at the end of the text (a Ctrl-Z ends it too) or
   // when reading failed (see the file's error).
@@ -68,7 +68,7 @@ class ConfigReader {
   int Rewind(std::int64_t position, std::int32_t lineNumber, bool inBlock);
   std::int64_t Tell() const { return file_.Tell(); }
   // Passes over inert lines: those that `inert` says mean nothing here and
-  // that may be copied exactly as they stand (see TextFile::TakeInertLines);
+  // that may be copied exactly as they stand (see TextReader::TakeInertLines);
   // never the first line, which may begin with a byte-order mark.
   template <typename Inert>
   std::string_view TakeInertLines(std::string_view lineEnd, Inert inert) {
@@ -76,10 +76,10 @@ class ConfigReader {
     return file_.TakeInertLines(lineEnd, inert, number_);
   }
   std::int32_t lineNumber() const { return number_; }
-  TextFile& file() { return file_; }
+  TextReader& file() { return file_; }
 
  private:
-  TextFile& file_;
+  TextReader& file_;
   std::string scratch_;
   std::int32_t number_ = 0;
   bool inBlock_ = false;

@@ -37,7 +37,7 @@ const EntryChange* ChangeOfEntry(const RunRecord& record, const ConfigLine& line
 
 }  // namespace
 
-int MergeRecord(TextFile& edited, const RunRecord& record, TextFile& out, bool& applied) {
+int MergeRecord(TextReader& edited, const RunRecord& record, TextWriter& out, bool& applied) {
   applied = false;
   std::vector<int> blocksFound(record.size(), 0);
   std::vector<int> entriesFound(record.size(), 0);

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "support/text_file.h"
+#include "support/text_reader.h"
+#include "support/text_writer.h"
 
 namespace brimvel {
 
@@ -24,6 +25,6 @@ using RunRecord = std::vector<EntryChange>;
 // when every change found its place without doubt: exactly one block of its
 // area, and exactly one line of its entry there; otherwise `out` holds no
 // meaning. Returns 0, or the code of a failure to read or write.
-int MergeRecord(TextFile& edited, const RunRecord& record, TextFile& out, bool& applied);
+int MergeRecord(TextReader& edited, const RunRecord& record, TextWriter& out, bool& applied);
 
 }  // namespace brimvel

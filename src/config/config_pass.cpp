@@ -12,7 +12,7 @@ namespace {
 
 // With the temporary file locked, makes sure no other run has worked, or is
 // still finishing, the configuration this run opened at its start.
-PassOutcome CheckNoOtherRun(PassContext& pass, TextFile& config, bool forced,
+PassOutcome CheckNoOtherRun(PassContext& pass, TextReader& config, bool forced,
                             const std::function<bool()>& dayWorked) {
   int code = pass.fs.StillNamed(config.handle(), config.name());
   if (code == 0) code = pass.fs.LockShared(config.handle());
@@ -25,7 +25,7 @@ PassOutcome CheckNoOtherRun(PassContext& pass, TextFile& config, bool forced,
 
 // The one pass: every line to the new configuration, area blocks worked on
 // the way. Returns 0 or the code of a failure to read or write.
-int CopyLines(PassContext& pass, TextFile& config) {
+int CopyLines(PassContext& pass, TextReader& config) {
   ConfigReader reader(config);
   ConfigLine line;
   bool lineEndChosen = false;
@@ -85,7 +85,7 @@ bool IsTempName(PassContext& pass, const std::string& configName) {
 // The operator saved the configuration while this run worked it (an editor
 // that renames its copy over it, or one that writes it in place): the
 // operator's version stays, and this run's goes beside it to be merged.
-PassOutcome KeepOperatorsVersion(PassContext& pass, TextFile& temp, const std::string& configName,
+PassOutcome KeepOperatorsVersion(PassContext& pass, TextWriter& temp, const std::string& configName,
                                  const std::string& shownName) {
   pass.fs.CopyPermissions(configName, temp.name());
   if (int code = temp.ReplaceTo(configName + kUnmergedSuffix); code != 0) return Failed(code);
@@ -100,8 +100,8 @@ PassOutcome KeepOperatorsVersion(PassContext& pass, TextFile& temp, const std::s
 // result in its place, with the same care as the run's own rewrite; false,
 // with the operator's version untouched, when a change has no certain place
 // there or the version changed again meanwhile.
-bool MergeIntoEdited(PassContext& pass, TextFile& merged, const std::string& configName) {
-  TextFile edited(pass.fs, configName);
+bool MergeIntoEdited(PassContext& pass, TextWriter& merged, const std::string& configName) {
+  TextReader edited(pass.fs, configName);
   FileStamp opened;
   if (edited.OpenRead() != 0 || edited.LinesEndInCrOnly() ||
       pass.fs.Stamp(edited.handle(), opened) != 0)
@@ -125,7 +125,7 @@ bool MergeIntoEdited(PassContext& pass, TextFile& merged, const std::string& con
 // run's record goes into the operator's version where it finds its place
 // for certain; otherwise the operator's version stays as it is and this
 // run's goes beside it.
-PassOutcome MergeOrKeep(PassContext& pass, TextFile& temp, TextFile& merged,
+PassOutcome MergeOrKeep(PassContext& pass, TextWriter& temp, TextWriter& merged,
                         const std::string& configName, const std::string& shownName) {
   if (pass.record.empty()) {
     temp.Erase();
@@ -148,7 +148,7 @@ std::string TempNameFor(std::string_view configName, std::string_view separators
   return std::string(DirectoryPart(configName, separators)) + kTempName;
 }
 
-PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, TextFile& merged,
+PassOutcome ConfigPass(PassContext& pass, TextReader& config, TextWriter& temp, TextWriter& merged,
                        const std::string& shownName, bool forced,
                        const std::function<bool()>& dayWorked) {
   const std::string configName = config.name();

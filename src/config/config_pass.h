@@ -36,7 +36,7 @@ struct PassOutcome {
 // run was given, for the log. When the operator saved the configuration
 // while the run worked it, the run's record is applied to that version,
 // written to `merged`, which then stays open as `temp` would.
-PassOutcome ConfigPass(PassContext& pass, TextFile& config, TextFile& temp, TextFile& merged,
+PassOutcome ConfigPass(PassContext& pass, TextReader& config, TextWriter& temp, TextWriter& merged,
                        const std::string& shownName, bool forced,
                        const std::function<bool()>& dayWorked);
 

@@ -36,7 +36,7 @@ struct PassContext {
   ProcessRunner& runner;
   const Clock& clock;
   RunLog& log;
-  TextFile& out;
+  TextWriter& out;
   HatchSettings settings;
   std::string areaFilter;  // -AREA: work only this area, whatever its schedule
   PassTotals totals;

@@ -7,7 +7,7 @@
 #include "support/file_system.h"
 #include "support/process_runner.h"
 #include "support/run_log.h"
-#include "support/text_file.h"
+#include "support/text_writer.h"
 
 namespace brimvel {
 
@@ -25,7 +25,7 @@ struct HatchContext {
   FileSystem& fs;
   ProcessRunner& runner;
   RunLog& log;
-  TextFile& out;
+  TextWriter& out;
   const HatchSettings& settings;
   // The signal that asked the run to stop (0 while none): nothing more is
   // handed over once it is set.

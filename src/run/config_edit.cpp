@@ -15,7 +15,7 @@ constexpr const char* kEditSuffix = ".edit";
 // another file), and is no more open to others than the original.
 int WriteCopy(FileSystem& fs, const std::string& original, const std::string& name,
               const std::string& bytes) {
-  TextFile file(fs, name);
+  TextWriter file(fs, name);
   if (int code = file.OpenNewLocked(); code != 0) return code;
   fs.CopyPermissions(original, name);
   file.Write(bytes);
@@ -40,7 +40,7 @@ int Install(FileSystem& fs, const std::string& copy, const std::string& original
 // `result` set, when the edit failed.
 bool EditCopy(const RunEnvironment& env, const std::string& configName, const std::string& copy,
               std::string& edited, int& result) {
-  TextFile& out = env.errors;
+  TextWriter& out = env.errors;
   int editorExit = 0;
   if (int code = env.edit(copy, editorExit); code != 0) {
     out.WriteLine("brimvel: the editor ($VISUAL, $EDITOR) could not be started: " +
@@ -67,12 +67,12 @@ char AskWhatNow(const RunEnvironment& env) {
 }  // namespace
 
 int EditConfiguration(const RunEnvironment& env, const std::string& configName) {
-  TextFile& out = env.errors;
+  TextWriter& out = env.errors;
   if (!env.edit) return 1;
   std::string realName;
   env.fs.RealName(configName, realName);
   // The run lock: no run works the file while it is edited, nor a second edit.
-  TextFile lock(env.fs, TempNameFor(realName, env.fs.DirectorySeparators()));
+  TextWriter lock(env.fs, TempNameFor(realName, env.fs.DirectorySeparators()));
   if (int code = lock.OpenNewLocked(); code != 0) {
     out.WriteLine(code == kSharingViolation
                       ? "brimvel: " + configName + " is being worked by a run, try again later"

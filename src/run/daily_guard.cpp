@@ -9,8 +9,8 @@ bool DayWorked(FileSystem& fs, const Clock& clock) {
   return marked == DayOf(clock.Now()).time_since_epoch();
 }
 
-int MarkWorkedToday(FileSystem& fs, TextFile& console) {
-  TextFile flag(fs, kWorkFlag);
+int MarkWorkedToday(FileSystem& fs, TextWriter& console) {
+  TextWriter flag(fs, kWorkFlag);
   if (flag.OpenNew() != 0) {
     console.WriteLine("Error rewriting work flag!..");
     return 0;

@@ -2,7 +2,7 @@
 
 #include "support/clock.h"
 #include "support/file_system.h"
-#include "support/text_file.h"
+#include "support/text_writer.h"
 
 namespace brimvel {
 
@@ -13,6 +13,6 @@ bool DayWorked(FileSystem& fs, const Clock& clock);
 // Renews the marker. A marker that cannot be made is reported on the
 // console and otherwise ignored; returns the code of one that could be made
 // but not closed.
-int MarkWorkedToday(FileSystem& fs, TextFile& console);
+int MarkWorkedToday(FileSystem& fs, TextWriter& console);
 
 }  // namespace brimvel

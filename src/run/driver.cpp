@@ -56,7 +56,7 @@ int UsageError(const RunEnvironment& env, const std::string& problem) {
 
 int RunMain(const RunEnvironment& env, const std::vector<std::string>& parameters) {
   RunOptions options = ReadRunOptions(parameters);
-  TextFile& console = env.console;
+  TextWriter& console = env.console;
   if (!options.unknownOption.empty())
     return UsageError(env, "unknown option '" + options.unknownOption + "', did you mean " +
                                options.nearestOption + "?");

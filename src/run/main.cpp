@@ -5,8 +5,8 @@ int main(int argc, char** argv) {
   using namespace brimvel;
   platform::IgnoreOutputSignals();
   FileSystem& fs = platform::SystemFileSystem();
-  TextFile console = TextFile::Console(fs, platform::StandardOutput());
-  TextFile errors = TextFile::Console(fs, platform::StandardError());
+  TextWriter console = TextWriter::Console(fs, platform::StandardOutput());
+  TextWriter errors = TextWriter::Console(fs, platform::StandardError());
   RunEnvironment env{
       fs,
       platform::SystemProcessRunner(),

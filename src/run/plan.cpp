@@ -113,7 +113,7 @@ template <typename Each>
 int ForEachLine(const std::string& configName, const std::string& text, Each each) {
   MemoryFileSystem scratch;
   scratch.AddFile(configName, text);
-  TextFile config(scratch, configName);
+  TextReader config(scratch, configName);
   if (int code = config.OpenRead(); code != 0) return code;
   ConfigReader reader(config);
   ConfigLine line;
@@ -152,9 +152,9 @@ int SimulateRun(MemoryFileSystem& sim, const LocalTime& day, RunOptions options,
                 Recorder& recorder) {
   SucceedingRunner runner;
   FixedClock clock(day);
-  TextFile console(sim, std::string());
+  TextWriter console(sim, std::string());
   console.OpenDiscard();
-  TextFile errors(sim, std::string());
+  TextWriter errors(sim, std::string());
   errors.OpenDiscard();
   RunEnvironment env{sim, runner, clock, console, errors};
   env.observer = &recorder;
@@ -172,7 +172,7 @@ int SimulateRun(MemoryFileSystem& sim, const LocalTime& day, RunOptions options,
 // thousands of lines costs a few writes, not one a line.
 class PlanOutput {
  public:
-  explicit PlanOutput(TextFile& out) : out_(out) {}
+  explicit PlanOutput(TextWriter& out) : out_(out) {}
   ~PlanOutput() { Flush(); }
   PlanOutput(const PlanOutput&) = delete;
   PlanOutput& operator=(const PlanOutput&) = delete;
@@ -187,7 +187,7 @@ class PlanOutput {
   }
 
  private:
-  TextFile& out_;
+  TextWriter& out_;
   std::string text_;
 };
 
@@ -212,7 +212,7 @@ std::vector<bool> DueOn(const std::vector<Schedule>& schedules, const LocalTime&
 }
 
 // A plan that cannot be made says so; an empty plan would read as "nothing goes out".
-int PlanError(TextFile& out, const std::string& text, int code) {
+int PlanError(TextWriter& out, const std::string& text, int code) {
   out.WriteLine("[err] " + text);
   return code;
 }
@@ -280,7 +280,7 @@ void WriteWhatIsLeft(PlanOutput& plan, const RunOptions& options, const Recorder
 }  // namespace
 
 int RunPlan(const RunEnvironment& env, const RunOptions& options) {
-  TextFile& out = env.console;
+  TextWriter& out = env.console;
   const std::string configName = options.configName;
   std::string text;
   if (int code = ReadWholeFile(env.fs, configName, text); code != 0)

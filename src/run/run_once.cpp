@@ -114,7 +114,7 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options) {
 int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& summary) {
   // Every path that does not say otherwise ends in an error.
   summary.Ended(RunEnd::kError);
-  TextFile& console = env.console;
+  TextWriter& console = env.console;
   RunLog log(console, env.clock, Banner());
   log.SetTitleSink(env.showTitle);
   log.SetConsolePriorities(env.consoleIsJournal);
@@ -134,7 +134,7 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& su
   // temporary file, and a link stays a link.
   std::string realName;
   env.fs.RealName(options.configName, realName);
-  TextFile config(env.fs, realName);
+  TextReader config(env.fs, realName);
   int code = config.OpenRead();
   // Another run holds the configuration it just wrote until it ends.
   if (code == kSharingViolation) return RefuseBusy(env, log, options.configName, summary);
@@ -148,8 +148,8 @@ int RunOnce(const RunEnvironment& env, const RunOptions& options, RunSummary& su
       !options.areaFilter.empty() && !AreaNamed(env, log, options, summary, exitCode))
     return exitCode;
 
-  TextFile temp(env.fs, TempNameFor(realName, env.fs.DirectorySeparators()));
-  TextFile merged(env.fs, realName + kMergingSuffix);
+  TextWriter temp(env.fs, TempNameFor(realName, env.fs.DirectorySeparators()));
+  TextWriter merged(env.fs, realName + kMergingSuffix);
   // -DELETE takes effect once the new configuration, which records the
   // hand-over, has taken the old one's place.
   PendingErasures erasures(env.fs);

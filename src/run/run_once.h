@@ -10,7 +10,7 @@
 #include "support/clock.h"
 #include "support/file_system.h"
 #include "support/process_runner.h"
-#include "support/text_file.h"
+#include "support/text_writer.h"
 
 namespace brimvel {
 
@@ -22,8 +22,8 @@ struct RunEnvironment {
   FileSystem& fs;
   ProcessRunner& runner;
   const Clock& clock;
-  TextFile& console;
-  TextFile& errors;                                      // standard error: "Runtime error N"
+  TextWriter& console;
+  TextWriter& errors;                                    // standard error: "Runtime error N"
   std::function<void(std::string_view)> showTitle = {};  // progress in the console title
   // Catches the first request to stop (Ctrl-C, SIGTERM, a closed console)
   // so the run can finish its hand-over and record it; a second ends it.

@@ -1,6 +1,7 @@
 #include "support/run_log.h"
 
 #include "support/string_utils.h"
+#include "support/text_reader.h"
 
 namespace brimvel {
 
@@ -22,12 +23,13 @@ std::string StampedLine(const Clock& clock, std::string_view marker, std::string
   return line;
 }
 
-RunLog::RunLog(TextFile& console, const Clock& clock, std::string banner)
+RunLog::RunLog(TextWriter& console, const Clock& clock, std::string banner)
     : console_(console), clock_(clock), banner_(std::move(banner)) {}
 
 int RunLog::Open(FileSystem& fs, const std::string& name) {
   file_.emplace(fs, name);
-  if (file_->OpenRead() == 0) {
+  // A log that can be read is there already: it is closed again at once.
+  if (TextReader(fs, name).OpenRead() == 0) {
     if (int code = file_->OpenAppend(); code != 0) return code;
   } else if (file_->OpenCreateAppend() == 0) {
     // Made for appending, never emptied: runs that start together before

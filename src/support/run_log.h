@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "support/clock.h"
-#include "support/text_file.h"
+#include "support/text_writer.h"
 
 namespace brimvel {
 
@@ -16,7 +16,7 @@ class RunLog {
  public:
   using TitleSink = std::function<void(std::string_view)>;
 
-  RunLog(TextFile& console, const Clock& clock, std::string banner);
+  RunLog(TextWriter& console, const Clock& clock, std::string banner);
 
   // Opens the log for appending (made when missing) and writes the start
   // line. Returns 0, or the code of a log that exists but takes no lines.
@@ -47,10 +47,10 @@ class RunLog {
  private:
   void WriteBoth(std::string_view text, bool endLine, std::string_view priority = "<6>");
 
-  TextFile& console_;
+  TextWriter& console_;
   const Clock& clock_;
   std::string banner_;
-  std::optional<TextFile> file_;
+  std::optional<TextWriter> file_;
   bool silentEnd_ = false;  // a log that could not be made ends without a word
   TitleSink title_;
   bool priorities_ = false;

@@ -40,7 +40,7 @@ TEST(ConfigCheckPosixTest, SaysAProgramCannotStartWhereTheSystemFailsToStartIt) 
     const std::string program = dir.Path(c.program);
     const std::string config = dir.Write("t.cfg", "POSTPROG " + program + " @File\n");
     MemoryFileSystem console;
-    TextFile out(console, "out");
+    TextWriter out(console, "out");
     out.OpenNew();
     FixedClock clock(LocalTime{2026, 12, 9, 0, 0, 0, 0});
     int findings = CheckConfiguration(platform::SystemFileSystem(), platform::SystemProcessRunner(),

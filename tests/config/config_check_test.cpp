@@ -52,7 +52,7 @@ class ConfigCheckTest : public ::testing::Test {
     const std::vector<std::string> before = fs_.Names();
     const std::string config = fs_.Contents(name);
     MemoryFileSystem console;
-    TextFile out(console, "out");
+    TextWriter out(console, "out");
     out.OpenNew();
     outcome = CheckConfiguration(fs_, runner_, clock_, name, out, area_);
     EXPECT_EQ(out.Close(), 0);

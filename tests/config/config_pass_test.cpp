@@ -212,8 +212,8 @@ TEST(ConfigPassTest, ARunStepsAsideForAnotherThatWorksTheSameConfiguration) {
     SteppingInFileSystem fs;
     testing::RecordingRunner runner;
     FixedClock clock(At(2026, 12, 9));
-    TextFile console(fs, "<console>");
-    TextFile errors(fs, "<stderr>");
+    TextWriter console(fs, "<console>");
+    TextWriter errors(fs, "<stderr>");
     console.OpenNew();
     errors.OpenNew();
     fs.AddFile("brimvel.cfg", config);

@@ -70,9 +70,9 @@ class HatchTest : public ::testing::Test {
   MemoryFileSystem fs_;
   RecordingRunner runner_;
   FixedClock clock_{At(2026, 12, 9)};
-  TextFile console_{fs_, "<console>"};
+  TextWriter console_{fs_, "<console>"};
   RunLog log_{console_, clock_, "Brimvel"};
-  TextFile out_{fs_, "new.cfg"};
+  TextWriter out_{fs_, "new.cfg"};
   HatchSettings settings_;
   HatchContext context_{fs_, runner_, log_, out_, settings_};
   AreaRecord area_;
@@ -307,7 +307,7 @@ TEST_F(HatchTest, WhereNamesIgnoreCaseThePathIsUpperCased) {
   MemoryFileSystem fs;
   fs.SetNamesIgnoreCase(true);
   fs.AddFile("out/a.zip", "a");
-  TextFile out(fs, "new.cfg");
+  TextWriter out(fs, "new.cfg");
   ASSERT_EQ(out.OpenNew(), 0);
   HatchContext context{fs, runner_, log_, out, settings_};
   BlockTotals totals;

@@ -72,8 +72,8 @@ void RunWithFault(Outcome& out, int failAt, int code, bool persistent) {
   testing::RecordingRunner runner;
   FixedClock clock(testing::At(2026, 12, 9));
   MemoryFileSystem terminal;
-  TextFile console(terminal, "<console>");
-  TextFile errors(terminal, "<stderr>");
+  TextWriter console(terminal, "<console>");
+  TextWriter errors(terminal, "<stderr>");
   console.OpenNew();
   errors.OpenNew();
   {

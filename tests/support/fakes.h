@@ -13,7 +13,7 @@
 #include "support/clock.h"
 #include "support/memory_file_system.h"
 #include "support/process_runner.h"
-#include "support/text_file.h"
+#include "support/text_writer.h"
 
 namespace brimvel::testing {
 
@@ -72,8 +72,8 @@ struct FakeEnvironment {
   FixedClock clock{At(2026, 12, 9)};
   // The console lives apart, so a full disk in `fs` leaves it writable.
   MemoryFileSystem terminal;
-  TextFile console{terminal, "<console>"};
-  TextFile errors{terminal, "<stderr>"};
+  TextWriter console{terminal, "<console>"};
+  TextWriter errors{terminal, "<stderr>"};
 
   FakeEnvironment() {
     console.OpenNew();

@@ -18,7 +18,7 @@
 #include "support/platform.h"
 #include "support/scratch_dir.h"
 #include "support/search.h"
-#include "support/text_file.h"
+#include "support/text_writer.h"
 
 namespace brimvel {
 namespace {
@@ -370,11 +370,11 @@ TEST_F(PlatformContractTest, LogsOpenedTogetherKeepEveryLine) {
   // The text layer over the real file system, as two runs open the log: a
   // Ctrl-Z left at the end is cut away first, then both append.
   Write("brimvel.log", "old\r\n\x1A\x1A");
-  TextFile first(fs_, P("brimvel.log")), second(fs_, P("brimvel.log"));
+  TextWriter first(fs_, P("brimvel.log")), second(fs_, P("brimvel.log"));
   ASSERT_EQ(first.OpenAppend(), 0);
   ASSERT_EQ(second.OpenAppend(), 0);
   for (const char* line : {"a1", "b1", "a2", "b2"}) {
-    TextFile& log = line[0] == 'a' ? first : second;
+    TextWriter& log = line[0] == 'a' ? first : second;
     EXPECT_EQ(log.WriteLine(line), 0);
     EXPECT_EQ(log.Flush(), 0);
   }

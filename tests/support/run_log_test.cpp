@@ -19,17 +19,17 @@ const std::string kEndLines = kStamp + "End..\n\n";
 
 class RunLogTest : public ::testing::Test {
  protected:
-  TextFile MakeConsole() {
+  TextWriter MakeConsole() {
     Handle handle = kNoHandle;
     EXPECT_EQ(fs_.Open("<console>", OpenKind::kCreateAlways, handle), 0);
-    return TextFile::Console(fs_, handle);
+    return TextWriter::Console(fs_, handle);
   }
   std::string Console() const { return fs_.Contents("<console>"); }
   std::string Log() const { return fs_.Contents("brimvel.log"); }
 
   MemoryFileSystem fs_;
   FixedClock clock_{kAugust25};
-  TextFile console_ = MakeConsole();
+  TextWriter console_ = MakeConsole();
   RunLog log_{console_, clock_, kBanner};
 };
 
