@@ -12,9 +12,7 @@ MemoryFileSystem::MemoryFileSystem() = default;
 MemoryFileSystem::~MemoryFileSystem() = default;
 
 std::string MemoryFileSystem::Folded(std::string name) const {
-  if (ignoreCase_)
-    for (char& c : name) c = UpperChar(c);
-  return name;
+  return ignoreCase_ ? UpperText(name) : std::move(name);
 }
 
 std::string MemoryFileSystem::Canonical(const std::string& name) const {

@@ -63,11 +63,7 @@ bool MasksMeet(std::string_view a, std::string_view b) {
 void SortAsListed(std::vector<FoundEntry>& entries) {
   std::vector<std::pair<std::string, std::size_t>> keys;
   keys.reserve(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::string upper = entries[i].name;
-    for (char& c : upper) c = UpperChar(c);
-    keys.emplace_back(std::move(upper), i);
-  }
+  for (std::size_t i = 0; i < entries.size(); ++i) keys.emplace_back(UpperText(entries[i].name), i);
   std::sort(keys.begin(), keys.end(), [&entries](const auto& a, const auto& b) {
     if (a.first != b.first) return a.first < b.first;
     return entries[a.second].name < entries[b.second].name;
