@@ -138,11 +138,6 @@ TemplateText ReplaceMacro(const TemplateText& text, std::string_view replacement
   return Replace(text, replacement, name, kInserted, false);
 }
 
-std::string ReplaceMacro(std::string_view text, std::string_view replacement,
-                         std::string_view name) {
-  return ReplaceMacro(TemplateText::FromTemplate(text), replacement, name).text;
-}
-
 TemplateText ExpandTemplate(const TemplateText& text, std::string_view value,
                             std::string_view macro, bool valueEscapesPending) {
   TemplateText t = Replace(text, " ", "@Space", kInserted, true);

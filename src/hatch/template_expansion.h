@@ -32,8 +32,6 @@ std::string ExpandTemplate(std::string_view templateText, std::string_view value
 // Replaces every occurrence of the name found in template text.
 TemplateText ReplaceMacro(const TemplateText& text, std::string_view replacement,
                           std::string_view name);
-std::string ReplaceMacro(std::string_view text, std::string_view replacement,
-                         std::string_view name);
 
 // Puts the value, laid out by the parenthesised format that starts at the
 // 0-based position p, in place of that format.

@@ -89,17 +89,6 @@ void GetOptionValue(std::string_view name, std::string& value, std::string_view 
   }
 }
 
-bool OptionPresent(std::string_view name, std::string_view text) {
-  const std::string upperName = UpperText(name);
-  return !upperName.empty() && UpperText(text).find(upperName) != std::string::npos;
-}
-
-bool OptionPresent(std::string_view name, bool& flag, std::string_view text) {
-  if (!OptionPresent(name, text)) return false;
-  flag = true;
-  return true;
-}
-
 std::int32_t TextToNumber(std::string_view text, int& errorPos) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == kBlank) ++i;

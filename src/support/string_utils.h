@@ -33,8 +33,6 @@ std::string_view TrimLeadingBlanks(std::string_view text);
 std::string_view ArgumentText(std::string_view text);
 // Leaves `value` unchanged when the option is absent or has nothing behind it.
 void GetOptionValue(std::string_view name, std::string& value, std::string_view text);
-bool OptionPresent(std::string_view name, bool& flag, std::string_view text);
-bool OptionPresent(std::string_view name, std::string_view text);
 
 // Reads an optionally signed decimal or "$"-hexadecimal number. errorPos is 0
 // on success, else the 1-based position of the offending character (or a

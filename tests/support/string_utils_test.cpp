@@ -113,26 +113,6 @@ TEST(OptionHelpersTest, GetOptionValue) {
   }
 }
 
-TEST(OptionHelpersTest, OptionPresentIsASubstringTestThatOnlyEverSetsTheFlag) {
-  struct Case {
-    std::string name, text;
-    bool present;
-  };
-  const Case cases[] = {
-      {"-STAY", "-stay", true},        {"-STAY", "c:\\files\\x-stay\\a.zip", true},
-      {"-DESC", "-DESCRIPTION", true}, {"-STAY", "-STA", false},
-      {"-DELETE", "", false},
-  };
-  for (const auto& c : cases) {
-    bool cleared = false;
-    EXPECT_EQ(OptionPresent(c.name, cleared, c.text), c.present) << c.name << " in " << c.text;
-    EXPECT_EQ(cleared, c.present);
-    bool set = true;
-    OptionPresent(c.name, set, c.text);
-    EXPECT_TRUE(set) << "an absent option must leave the flag as it was";
-  }
-}
-
 TEST(TextToNumberTest, ValuesAndErrorPositions) {
   constexpr int kAnyNonZero = -1;
   struct Case {
